@@ -1,0 +1,9 @@
+// The worker thread: waits on the LSADC descriptor and samples the ADC groups after every
+// wake-up, or polls the GPIO keys when they are set up.
+#pragma once
+
+extern int epollFd;
+
+void TavrionThread();
+// Starts the worker and waits for it; -1 if the thread cannot be created.
+int ThreadProcess();
