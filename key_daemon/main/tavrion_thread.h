@@ -5,5 +5,5 @@
 extern int epollFd;
 
 void TavrionThread();
-// Starts the worker and waits for it; -1 if the thread cannot be created.
+// Starts the worker and waits for it; -1 if the thread cannot be created (errno tells why).
 int ThreadProcess();
