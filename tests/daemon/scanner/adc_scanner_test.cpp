@@ -1,0 +1,414 @@
+#include "main/adc_scanner.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fake_clock.h"
+#include "key_pars/key_pars.h"
+#include "recording_uinput.h"
+#include "temp_board.h"
+
+namespace {
+
+struct Key {
+    uint8_t threshold;
+    uint32_t code;
+    uint32_t longCode;
+    uint32_t duration;
+    uint8_t repeat;
+};
+
+const Key kVolUp{0x40, 115, 0, 800, 0};
+const Key kMenu{0x40, 139, 358, 800, 0};
+const Key kChUp{0x80, 114, 0, 800, 0};
+const std::string kDisplayLock = "json.smarttv.configure.order.displaykeylock=";
+const std::string kShutdown = "json.smarttv.configure.order.LongpressToShutdown=";
+const std::string kShutdown2 = "quorel.prop.Longpresstoshutdown=";
+
+std::string Rep(const std::string& events, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) all += (all.empty() ? "" : " ") + events;
+    return all;
+}
+std::string Join(const std::vector<std::string>& parts) {
+    std::string all;
+    for (const std::string& p : parts)
+        if (!p.empty()) all += (all.empty() ? "" : " ") + p;
+    return all;
+}
+const std::string P = "116:1 116:0";
+
+class Scanner : public ::testing::Test {
+protected:
+    TempBoard board;
+    int reading[kAdcGroupCount] = {255, 255, 255};
+    uint64_t step = 10;
+
+    void SetUp() override {
+        memset(keyGroups, 0, sizeof keyGroups);
+        ResetAdcScanner();
+        pdmKeyLock = 0;
+        currentKey = 0;
+        currentKeyTime = 0;
+        ClearRecordedEvents();
+        SetFakeMs(1000);
+    }
+    void Group(int g, const std::vector<Key>& keys, uint8_t levels = 0) {
+        KeyArry& group = keyGroups[g];
+        group.enable = 1;
+        group.channel_id = static_cast<uint8_t>(g);
+        group.KeyLevelNum = levels ? levels : static_cast<uint8_t>(keys.size());
+        for (size_t n = 0; n < keys.size() && n < kKeySlots; ++n) {
+            group.KeyThreshold[n] = keys[n].threshold;
+            group.KeyCode[n] = keys[n].code;
+            group.LongKeyCode[n] = keys[n].longCode;
+            group.LongKeyDuration[n] = keys[n].duration;
+            group.keyState[n].Repeat = keys[n].repeat;
+        }
+    }
+    void KeyLock(uint8_t value) { board.WriteBytes("pdm/34", {value, 0, 0, 0}); }
+    // One wake-up of the loop: every enabled group sampled once; a negative reading fails.
+    void Tick(int times = 1) {
+        for (int t = 0; t < times; ++t) {
+            AdvanceFakeMs(step);
+            for (int g = 0; g < kAdcGroupCount; ++g) {
+                if (keyGroups[g].enable == 0) continue;
+                if (reading[g] < 0) board.Write("fail/HI_UNF_LSADC_GetValue", "0x80470001");
+                board.Write("lsadc/" + std::to_string(g), std::to_string(reading[g] & 0xff));
+                SampleAdcGroup(g);
+                board.Remove("fail/HI_UNF_LSADC_GetValue");
+            }
+        }
+    }
+    // Script for group 0: "<reading>*<samples>" (reading "F" fails), "+<ms>" waits, "s<ms>"
+    // sets the sample spacing.
+    void Play(const std::string& script) {
+        std::istringstream words(script);
+        for (std::string w; words >> w;) {
+            if (w[0] == '+') {
+                AdvanceFakeMs(std::stoull(w.substr(1)));
+            } else if (w[0] == 's') {
+                step = std::stoull(w.substr(1));
+            } else {
+                size_t star = w.find('*');
+                reading[0] = w[0] == 'F' ? -1 : std::stoi(w.substr(0, star), nullptr, 0);
+                Tick(std::stoi(w.substr(star + 1)));
+            }
+        }
+    }
+    std::string Take() {
+        std::string text = RecordedEventsText();
+        ClearRecordedEvents();
+        return text;
+    }
+};
+
+TEST_F(Scanner, MapKeyValueWindows) {
+    struct Case {
+        std::vector<uint8_t> thresholds;
+        uint8_t levels;
+        unsigned int reading;
+        int code, index;
+    } cases[] = {
+        {{0x40, 0x80}, 2, 0x30, 100, 0}, {{0x40, 0x80}, 2, 0x2F, 0, 2},
+        {{0x40, 0x80}, 2, 0x40, 100, 0}, {{0x40, 0x80}, 2, 0x41, 0, 2},
+        {{0x40, 0x80}, 2, 0x70, 101, 1}, {{0x40, 0x80}, 2, 0x6F, 0, 2},
+        {{0x40, 0x80}, 2, 0x80, 101, 1}, {{0x40, 0x80}, 2, 0x81, 0, 2},
+        {{0x40, 0x80}, 2, 0, 100, 0},    {{0x40, 0x80}, 2, 5, 100, 0},
+        {{0x40, 0x80}, 2, 6, 0, 2},      {{0x08, 0x80}, 2, 8, 0, 2},
+        {{0x08, 0x80}, 2, 3, 100, 0},    {{0x50, 0x48}, 2, 0x45, 100, 0},
+        {{0x50, 0x48}, 2, 0x3F, 101, 1}, {{0x40}, 0, 0x40, 0, 0},
+        {{0x40}, 9, 0x40, 0, 7},  // no mapping: the slot is left alone
+    };
+    for (const Case& c : cases) {
+        memset(keyGroups, 0, sizeof keyGroups);
+        keyGroups[1].KeyLevelNum = c.levels;
+        for (size_t n = 0; n < c.thresholds.size(); ++n) {
+            keyGroups[1].KeyThreshold[n] = c.thresholds[n];
+            keyGroups[1].KeyCode[n] = 100 + static_cast<uint32_t>(n);
+        }
+        int index = 7;
+        EXPECT_EQ(MapKeyValue(1, c.reading, index), c.code) << c.reading;
+        EXPECT_EQ(index, c.index) << c.reading;
+    }
+    int index = 7;
+    EXPECT_EQ(MapKeyValue(3, 0x40, index) + MapKeyValue(-1, 0x40, index), 0);
+    EXPECT_EQ(index, 7);
+}
+
+TEST_F(Scanner, MapKeyValueKeyLock) {
+    struct Case {
+        uint8_t keyLock;
+        std::string props;
+        uint32_t code;
+        int want;
+    } cases[] = {
+        {0, kDisplayLock + "true", 115, 115},
+        {2, kDisplayLock + "true", 115, 115},
+        {1, kDisplayLock + "true", 116, 744},
+        {1, "", 116, 116},
+        {1, "", 115, 744},
+        {1, "", 0, 744},
+        {1, kDisplayLock + "True", 116, 116},
+        {1, "persist.prop.displaykeylock.enable=true", 116, 744},
+        {1, kDisplayLock + "Null\npersist.prop.displaykeylock.enable=true", 116, 744},
+        {1, kDisplayLock + "false\npersist.prop.displaykeylock.enable=true", 116, 116},
+    };
+    for (const Case& c : cases) {
+        Group(0, {{0x40, c.code, 0, 0, 0}});
+        board.Write("props", c.props);
+        pdmKeyLock = c.keyLock;
+        int index = 5;
+        EXPECT_EQ(MapKeyValue(0, 0x40, index), c.want) << c.props << " " << c.code;
+    }
+}
+
+struct Scenario {
+    const char* name;
+    std::vector<Key> keys;
+    std::string props;
+    uint8_t keyLock;
+    uint64_t start;
+    std::string script;
+    std::string events;
+};
+
+const uint64_t k2to32 = 1ull << 32;
+const Key kPower116{0x40, 116, 142, 800, 0};
+const Key kLocked115{0x40, 115, 142, 800, 0};
+const Key kMenuRepeat{0x40, 139, 358, 800, 1};
+const Key kMenuZero{0x40, 139, 358, 0, 0};
+const Key kMenuZeroRepeat{0x40, 139, 358, 0, 1};
+const std::string kOn = kDisplayLock + "true\n", kOff = kDisplayLock + "false\n";
+const std::string kLockShort = "0x40*10 255*10", kLockLong = "0x40*84 255*10";
+
+const Scenario kScenarios[] = {
+    {"ThreeSamplesThenOther", {kVolUp, kChUp}, "", 0, 1000, "0x40*3 0x80*3", ""},
+    {"FourthSampleConfirms", {kVolUp, kChUp}, "", 0, 1000, "0x40*3 0x80*4", "114:1"},
+    {"UpAt40msStep10", {kVolUp}, "", 0, 1000, "0x40*10 255*3", "115:1"},
+    {"UpAt40msStep10b", {kVolUp}, "", 0, 1000, "0x40*10 255*4", "115:1 115:0"},
+    {"UpAt40msStep5", {kVolUp}, "", 0, 1000, "s5 0x40*10 255*7", "115:1"},
+    {"UpAt40msStep5b", {kVolUp}, "", 0, 1000, "s5 0x40*10 255*8", "115:1 115:0"},
+    {"UpAt40msStep7", {kVolUp}, "", 0, 1000, "s7 0x40*10 255*5", "115:1"},
+    {"HeldGap39", {kVolUp}, "", 0, 1000, "0x40*4 +29 0x40*1", "115:1"},
+    {"HeldGap40", {kVolUp}, "", 0, 1000, "0x40*4 +30 0x40*1", "115:1 115:0 115:1"},
+    {"KeySwitchStep10",
+     {kVolUp, kChUp},
+     "",
+     0,
+     1000,
+     "0x40*4 0x80*4 255*10",
+     "115:1 115:0 114:1 114:0"},
+    {"KeySwitchStep5",
+     {kVolUp, kChUp},
+     "",
+     0,
+     1000,
+     "s5 0x40*4 0x80*4 255*10",
+     "115:1 115:0 114:1 114:0"},
+    // An immediate key still down when a long-press key takes over goes up after its 40 ms.
+    {"LongKeyTakesOver",
+     {kVolUp, {0x80, 139, 358, 800, 0}},
+     "",
+     0,
+     1000,
+     "0x40*4 0x80*60 255*10",
+     "115:1 115:0 139:1 139:0"},
+    {"ImmediateAcross2to32", {kVolUp}, "", 0, k2to32 - 101, "0x40*10 255*4", "115:1 115:0"},
+    {"ImmediateHeldAcross2to32", {kVolUp}, "", 0, k2to32 - 101, "0x40*20 255*4", "115:1 115:0"},
+    {"ImmediateHeldNoRepeat", {kVolUp}, "", 0, 1000, "0x40*300", "115:1"},
+    {"LongReleasedEarly", {kMenu}, "", 0, 1000, "0x40*6 255*10", ""},
+    {"LongReleasedAt40ms", {kMenu}, "", 0, 1000, "0x40*7 255*10", "139:1 139:0"},
+    {"LongShortPress", {kMenu}, "", 0, 1000, "0x40*54 255*1", "139:1 139:0"},
+    {"LongJustShort", {kMenu}, "", 0, 1000, "0x40*83 255*10", "139:1 139:0"},
+    {"LongHeld", {kMenu}, "", 0, 1000, "0x40*84", "358:1 358:0"},
+    {"LongHeldReleased", {kMenu}, "", 0, 1000, "0x40*300 255*10", "358:1 358:0"},
+    {"LongAcross2to32", {kMenu}, "", 0, k2to32 - 400, "0x40*84 255*10", "358:1 358:0"},
+    {"Repeat", {kMenuRepeat}, "", 0, 1000, "0x40*244 255*10", Rep("358:1 358:0", 3)},
+    {"RepeatFromSendingSample", {kMenuRepeat}, "", 0, 1000, "s30 0x40*84", Rep("358:1 358:0", 2)},
+    {"DurationZero", {kMenuZero}, "", 0, 1000, "0x40*8 255*10", "358:1 358:0"},
+    {"DurationZeroSameMs", {kMenuZero}, "", 0, 1000, "s0 0x40*8 255*10", ""},
+    {"DurationZeroRepeat", {kMenuZeroRepeat}, "", 0, 1000, "0x40*6", Rep("358:1 358:0", 2)},
+    {"FailedReadsShort", {kVolUp}, "", 0, 1000, "s5 0x40*4 F*3 0x40*4 255*8", "115:1 115:0"},
+    {"FailedReadsIdle", {kVolUp}, "", 0, 1000, "0x40*4 F*4 0x40*4", "115:1 115:0 115:1"},
+    {"FailedReadReleasesTimed",
+     {kMenu},
+     "",
+     0,
+     1000,
+     "0x40*10 F*1 0x40*84",
+     "139:1 139:0 358:1 358:0"},
+    {"LevelsAbove8NeverMap",
+     {kMenu, kMenu, kMenu, kMenu, kMenu, kMenu, kMenu, kMenu, kMenu},
+     "",
+     0,
+     1000,
+     "0x40*100",
+     ""},
+    // Key-lock mode with a single long-press key: display lock x shutdown.
+    {"LockOnShutOffShort",
+     {kLocked115},
+     kOn,
+     1,
+     1000,
+     kLockShort,
+     Join({Rep(P, 4), "744:1", Rep(P, 6), "744:0"})},
+    {"LockOnShutOffLong",
+     {kLocked115},
+     kOn,
+     1,
+     1000,
+     kLockLong,
+     Join({Rep(P, 4), "744:1", Rep(P, 80), "744:0"})},
+    {"LockOnShutOnShort",
+     {kLocked115},
+     kOn + kShutdown + "true",
+     1,
+     1000,
+     kLockShort,
+     "744:1 744:0"},
+    {"LockOnShutOnLong", {kLocked115}, kOn + kShutdown + "true", 1, 1000, kLockLong, P},
+    {"LockOffShutOffShort", {kPower116}, kOff, 1, 1000, kLockShort, P},
+    {"LockOffShutOffLong", {kPower116}, kOff, 1, 1000, kLockLong, "142:1 142:0"},
+    {"LockOffShutOnShort",
+     {kPower116},
+     kOff + kShutdown + "true",
+     1,
+     1000,
+     kLockShort,
+     "744:1 744:0"},
+    {"LockOffShutOnLong",
+     {kPower116},
+     kOff + kShutdown + "true",
+     1,
+     1000,
+     kLockLong,
+     "142:1 142:0"},
+    {"LockOff115ShutOff",
+     {kLocked115},
+     kOff,
+     1,
+     1000,
+     kLockShort,
+     Join({Rep(P, 4), "744:1", Rep(P, 6), "744:0"})},
+    {"LockOff115ShutOn", {kLocked115}, kOff + kShutdown + "true", 1, 1000, kLockLong, P},
+    {"NotLockedIgnoresDisplayLock",
+     {kLocked115},
+     kOn + kShutdown + "true",
+     0,
+     1000,
+     kLockShort,
+     "115:1 115:0"},
+    {"LockTwoKeysShutOnShort",
+     {kLocked115, kChUp},
+     kOff + kShutdown + "true",
+     1,
+     1000,
+     kLockShort,
+     "115:1 115:0"},
+    {"LockTwoKeysShutOnLong",
+     {kLocked115, kChUp},
+     kOff + kShutdown + "true",
+     1,
+     1000,
+     kLockLong,
+     P},
+    {"LockTwoKeysNoUnconfirmedPower", {kLocked115, kChUp}, kOn, 1, 1000, kLockShort, "744:1 744:0"},
+    // The shutdown setting's second property counts only when the first reads "Null".
+    {"ShutdownSecond", {kPower116}, kShutdown2 + "true", 1, 1000, kLockShort, "744:1 744:0"},
+    {"ShutdownNullDefers",
+     {kPower116},
+     kShutdown + "Null\n" + kShutdown2 + "true",
+     1,
+     1000,
+     kLockShort,
+     "744:1 744:0"},
+    {"ShutdownFirstWins",
+     {kPower116},
+     kShutdown + "false\n" + kShutdown2 + "true",
+     1,
+     1000,
+     kLockShort,
+     P},
+    {"ShutdownExactText", {kPower116}, kShutdown + "TRUE", 1, 1000, kLockShort, P},
+};
+
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
+class ScannerScenario : public Scanner, public ::testing::WithParamInterface<Scenario> {};
+
+TEST_P(ScannerScenario, Events) {
+    const Scenario& s = GetParam();
+    Group(0, s.keys);
+    board.Write("props", s.props);
+    KeyLock(s.keyLock);
+    SetFakeMs(s.start);
+    Play(s.script);
+    EXPECT_EQ(Take(), s.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(, ScannerScenario, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Scanner, KeySwitchSendsBothInOneSample) {
+    Group(0, {kVolUp, kChUp});
+    Play("s5 0x40*4 0x80*3");
+    EXPECT_EQ(Take(), "115:1");
+    Play("0x80*1");
+    EXPECT_EQ(Take(), "115:0 114:1");
+}
+
+TEST_F(Scanner, IdleConfirmedAtThirdSampleFromStart) {
+    Group(0, {kVolUp});
+    currentKey = 115;
+    Tick(2);
+    EXPECT_EQ(Take(), "");
+    Tick(1);
+    EXPECT_EQ(Take(), "115:0");
+}
+
+TEST_F(Scanner, SettingsReadAtEverySample) {
+    Group(0, {kLocked115});
+    KeyLock(1);
+    board.Write("props", kOn);
+    Play("0x40*2");
+    board.Write("props", kOn + kShutdown + "true");
+    Play("0x40*100 255*10");
+    EXPECT_EQ(Take(), Join({Rep(P, 2), P}));
+}
+
+TEST_F(Scanner, GroupsShareTheCurrentKey) {
+    Group(0, {kVolUp});
+    Group(1, {kChUp});
+    Group(2, {{0x60, 113, 0, 0, 0}});
+    reading[0] = 0x40;
+    Tick(6);
+    reading[0] = 255;
+    reading[2] = 0x60;
+    Tick(6);
+    reading[1] = 0x80;
+    Tick(6);
+    reading[1] = reading[2] = 255;
+    Tick(10);
+    // Two groups held at once: each confirmed sample hands the one current key over.
+    EXPECT_EQ(RecordedEventsText(),
+              Join({"115:1 115:0 113:1", Rep("113:0 114:1 114:0 113:1", 3), "113:0"}));
+}
+
+TEST_F(Scanner, UnmappedSampleNeverTakesAnotherGroupsSlot) {
+    for (uint8_t levels : {uint8_t(0), uint8_t(9)}) {
+        SetUp();
+        Group(0, {kVolUp});
+        Group(1, {{0x80, 139, 358, 100, 0}, kMenu}, levels);
+        reading[0] = 0x40;
+        reading[1] = levels ? 0x80 : -1;
+        Tick(50);
+        EXPECT_EQ(Take(), "115:1") << int(levels);
+    }
+}
+
+}  // namespace
