@@ -1,0 +1,18 @@
+// The checksum list md5.txt: one "<32 hex digits><2 separator characters><path>" per line.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct ChecksumEntry {
+    std::string expectedDigest;  // the line's first 32 characters, as written
+    std::string path;            // from the 35th character on, line end removed
+};
+
+extern std::vector<ChecksumEntry> checksumList;
+
+// Reads every line of the stream into checksumList, replacing what it held. Returns false
+// when a line is rejected (too short, or its path does not begin with "usb_"); lines that
+// hold only a line end are skipped.
+bool readChecksumList(FILE* stream);

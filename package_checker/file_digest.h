@@ -1,0 +1,17 @@
+// MD5 digest of one listed file, read in fixed chunks with a one-line progress display.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Digest of the last file hashed successfully; zero until then.
+extern uint8_t lastDigest[16];
+
+// Allocates the read buffer of one call; malloc unless a test puts something else here.
+// Whatever it returns is released with free.
+extern void* (*digestBufferAlloc)(size_t size);
+
+// Hashes the file at path into lastDigest and prints its progress line. Returns false, with
+// lastDigest untouched and the line left unfinished, when the file cannot be opened or
+// measured, is empty, yields fewer bytes than measured, or the buffer cannot be had.
+bool computeFileDigest(const char* path);

@@ -1,0 +1,52 @@
+#include "sumvault_run.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "checksum_list.h"
+#include "file_digest.h"
+#include "message_box.h"
+
+static const char16_t kPassedText[] = u"校验成功,可升级！\nCheck Successful!";
+static const char16_t kFailedText[] = u"校验失败,请重新解压！\nCheck Failed!";
+
+// Hashes the listed files in order and stops at the first that fails.
+static int verifyEntries() {
+    for (const ChecksumEntry& entry : checksumList) {
+        if (!computeFileDigest(entry.path.c_str())) {
+            printf("\n");
+            return kFileNotHashed;
+        }
+        char computed[64];
+        memset(computed, 0, sizeof computed);
+        for (int i = 0; i < 16; ++i) snprintf(computed + 2 * i, 3, "%02x", lastDigest[i]);
+        printf("[%s] [%s] < %s\n", entry.expectedDigest.c_str(), computed, entry.path.c_str());
+        if (entry.expectedDigest != computed) return kListRejectedOrDigestDiffers;
+    }
+    return kPackageIntact;
+}
+
+static int verifyPackage() {
+    FILE* list = fopen("md5.txt", "rb");
+    if (list == nullptr) return kNoList;
+    // The whole list is taken in before any file is hashed, so one bad line anywhere means
+    // no file is hashed.
+    const bool accepted = readChecksumList(list);
+    fclose(list);
+    if (!accepted) return kListRejectedOrDigestDiffers;
+    return verifyEntries();
+}
+
+int runSumvault(const char* invocationName) {
+    printf("Hello World!\n\tversion: Quorel 0.01\n");
+    // A copy saved under another name is not trusted to be this program.
+    if (invocationName == nullptr || strstr(invocationName, "Sumvault.exe") == nullptr) {
+        fflush(stdout);
+        return kWrongProgramName;
+    }
+    const int code = verifyPackage();
+    printf("errorcode: %d\n", code);
+    fflush(stdout);
+    showMessageBox(code == kPackageIntact ? kPassedText : kFailedText, kNoticeCaption);
+    return code;
+}
