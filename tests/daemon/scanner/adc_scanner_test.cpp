@@ -85,12 +85,16 @@ protected:
         }
     }
     // Script for group 0: "<reading>*<samples>" (reading "F" fails), "+<ms>" waits, "s<ms>"
-    // sets the sample spacing.
+    // sets the sample spacing, "@<ms>" the clock, "L<n>" the key-lock value.
     void Play(const std::string& script) {
         std::istringstream words(script);
         for (std::string w; words >> w;) {
             if (w[0] == '+') {
                 AdvanceFakeMs(std::stoull(w.substr(1)));
+            } else if (w[0] == '@') {
+                SetFakeMs(std::stoull(w.substr(1)));
+            } else if (w[0] == 'L') {
+                KeyLock(static_cast<uint8_t>(std::stoi(w.substr(1))));
             } else if (w[0] == 's') {
                 step = std::stoull(w.substr(1));
             } else {
@@ -171,171 +175,67 @@ struct Scenario {
     const char* name;
     std::vector<Key> keys;
     std::string props;
-    uint8_t keyLock;
-    uint64_t start;
-    std::string script;
+    std::string script;  // for group 0; "@<ms>" sets the clock, "L<n>" the key-lock value
     std::string events;
 };
 
-const uint64_t k2to32 = 1ull << 32;
-const Key kPower116{0x40, 116, 142, 800, 0};
-const Key kLocked115{0x40, 115, 142, 800, 0};
-const Key kMenuRepeat{0x40, 139, 358, 800, 1};
-const Key kMenuZero{0x40, 139, 358, 0, 0};
-const Key kMenuZeroRepeat{0x40, 139, 358, 0, 1};
+const Key kPower116{0x40, 116, 142, 800, 0}, kLocked115{0x40, 115, 142, 800, 0};
+const Key kMenuRepeat{0x40, 139, 358, 800, 1}, kMenuZero{0x40, 139, 358, 0, 0};
+const Key kMenu80{0x80, 139, 358, 800, 0};
 const std::string kOn = kDisplayLock + "true\n", kOff = kDisplayLock + "false\n";
-const std::string kLockShort = "0x40*10 255*10", kLockLong = "0x40*84 255*10";
+const std::string kShutOn = kShutdown + "true\n", kWrap = "@4294967195 ";
+const std::string kShort = "L1 0x40*10 255*10", kLong = "L1 0x40*84 255*10";
+const std::string kLockHeld = Join({Rep(P, 4), "744:1", Rep(P, 6), "744:0"});
+const std::string kLockHeldLong = Join({Rep(P, 4), "744:1", Rep(P, 80), "744:0"});
 
+// clang-format off
 const Scenario kScenarios[] = {
-    {"ThreeSamplesThenOther", {kVolUp, kChUp}, "", 0, 1000, "0x40*3 0x80*3", ""},
-    {"FourthSampleConfirms", {kVolUp, kChUp}, "", 0, 1000, "0x40*3 0x80*4", "114:1"},
-    {"UpAt40msStep10", {kVolUp}, "", 0, 1000, "0x40*10 255*3", "115:1"},
-    {"UpAt40msStep10b", {kVolUp}, "", 0, 1000, "0x40*10 255*4", "115:1 115:0"},
-    {"UpAt40msStep5", {kVolUp}, "", 0, 1000, "s5 0x40*10 255*7", "115:1"},
-    {"UpAt40msStep5b", {kVolUp}, "", 0, 1000, "s5 0x40*10 255*8", "115:1 115:0"},
-    {"UpAt40msStep7", {kVolUp}, "", 0, 1000, "s7 0x40*10 255*5", "115:1"},
-    {"HeldGap39", {kVolUp}, "", 0, 1000, "0x40*4 +29 0x40*1", "115:1"},
-    {"HeldGap40", {kVolUp}, "", 0, 1000, "0x40*4 +30 0x40*1", "115:1 115:0 115:1"},
-    {"KeySwitchStep10",
-     {kVolUp, kChUp},
-     "",
-     0,
-     1000,
-     "0x40*4 0x80*4 255*10",
-     "115:1 115:0 114:1 114:0"},
-    {"KeySwitchStep5",
-     {kVolUp, kChUp},
-     "",
-     0,
-     1000,
-     "s5 0x40*4 0x80*4 255*10",
-     "115:1 115:0 114:1 114:0"},
+    {"FourthSampleConfirms", {kVolUp, kChUp}, "", "0x40*3 0x80*3 0x40*3 0x80*4", "114:1"},
+    {"UpAt40msNotBefore", {kVolUp}, "", "s5 0x40*10 255*7", "115:1"},
+    {"UpAt40ms", {kVolUp}, "", "s5 0x40*10 255*8", "115:1 115:0"},
+    {"HeldGap39", {kVolUp}, "", "0x40*4 +29 0x40*1", "115:1"},
+    {"HeldGap40", {kVolUp}, "", "0x40*4 +30 0x40*1", "115:1 115:0 115:1"},
+    {"KeySwitchStep10", {kVolUp, kChUp}, "", "0x40*4 0x80*4 255*10", "115:1 115:0 114:1 114:0"},
+    {"KeySwitchStep5", {kVolUp, kChUp}, "", "s5 0x40*4 0x80*4 255*10", "115:1 115:0 114:1 114:0"},
     // An immediate key still down when a long-press key takes over goes up after its 40 ms.
-    {"LongKeyTakesOver",
-     {kVolUp, {0x80, 139, 358, 800, 0}},
-     "",
-     0,
-     1000,
-     "0x40*4 0x80*60 255*10",
-     "115:1 115:0 139:1 139:0"},
-    {"ImmediateAcross2to32", {kVolUp}, "", 0, k2to32 - 101, "0x40*10 255*4", "115:1 115:0"},
-    {"ImmediateHeldAcross2to32", {kVolUp}, "", 0, k2to32 - 101, "0x40*20 255*4", "115:1 115:0"},
-    {"ImmediateHeldNoRepeat", {kVolUp}, "", 0, 1000, "0x40*300", "115:1"},
-    {"LongReleasedEarly", {kMenu}, "", 0, 1000, "0x40*6 255*10", ""},
-    {"LongReleasedAt40ms", {kMenu}, "", 0, 1000, "0x40*7 255*10", "139:1 139:0"},
-    {"LongShortPress", {kMenu}, "", 0, 1000, "0x40*54 255*1", "139:1 139:0"},
-    {"LongJustShort", {kMenu}, "", 0, 1000, "0x40*83 255*10", "139:1 139:0"},
-    {"LongHeld", {kMenu}, "", 0, 1000, "0x40*84", "358:1 358:0"},
-    {"LongHeldReleased", {kMenu}, "", 0, 1000, "0x40*300 255*10", "358:1 358:0"},
-    {"LongAcross2to32", {kMenu}, "", 0, k2to32 - 400, "0x40*84 255*10", "358:1 358:0"},
-    {"Repeat", {kMenuRepeat}, "", 0, 1000, "0x40*244 255*10", Rep("358:1 358:0", 3)},
-    {"RepeatFromSendingSample", {kMenuRepeat}, "", 0, 1000, "s30 0x40*84", Rep("358:1 358:0", 2)},
-    {"DurationZero", {kMenuZero}, "", 0, 1000, "0x40*8 255*10", "358:1 358:0"},
-    {"DurationZeroSameMs", {kMenuZero}, "", 0, 1000, "s0 0x40*8 255*10", ""},
-    {"DurationZeroRepeat", {kMenuZeroRepeat}, "", 0, 1000, "0x40*6", Rep("358:1 358:0", 2)},
-    {"FailedReadsShort", {kVolUp}, "", 0, 1000, "s5 0x40*4 F*3 0x40*4 255*8", "115:1 115:0"},
-    {"FailedReadsIdle", {kVolUp}, "", 0, 1000, "0x40*4 F*4 0x40*4", "115:1 115:0 115:1"},
-    {"FailedReadReleasesTimed",
-     {kMenu},
-     "",
-     0,
-     1000,
-     "0x40*10 F*1 0x40*84",
-     "139:1 139:0 358:1 358:0"},
-    {"LevelsAbove8NeverMap",
-     {kMenu, kMenu, kMenu, kMenu, kMenu, kMenu, kMenu, kMenu, kMenu},
-     "",
-     0,
-     1000,
-     "0x40*100",
-     ""},
-    // Key-lock mode with a single long-press key: display lock x shutdown.
-    {"LockOnShutOffShort",
-     {kLocked115},
-     kOn,
-     1,
-     1000,
-     kLockShort,
-     Join({Rep(P, 4), "744:1", Rep(P, 6), "744:0"})},
-    {"LockOnShutOffLong",
-     {kLocked115},
-     kOn,
-     1,
-     1000,
-     kLockLong,
-     Join({Rep(P, 4), "744:1", Rep(P, 80), "744:0"})},
-    {"LockOnShutOnShort",
-     {kLocked115},
-     kOn + kShutdown + "true",
-     1,
-     1000,
-     kLockShort,
-     "744:1 744:0"},
-    {"LockOnShutOnLong", {kLocked115}, kOn + kShutdown + "true", 1, 1000, kLockLong, P},
-    {"LockOffShutOffShort", {kPower116}, kOff, 1, 1000, kLockShort, P},
-    {"LockOffShutOffLong", {kPower116}, kOff, 1, 1000, kLockLong, "142:1 142:0"},
-    {"LockOffShutOnShort",
-     {kPower116},
-     kOff + kShutdown + "true",
-     1,
-     1000,
-     kLockShort,
-     "744:1 744:0"},
-    {"LockOffShutOnLong",
-     {kPower116},
-     kOff + kShutdown + "true",
-     1,
-     1000,
-     kLockLong,
-     "142:1 142:0"},
-    {"LockOff115ShutOff",
-     {kLocked115},
-     kOff,
-     1,
-     1000,
-     kLockShort,
-     Join({Rep(P, 4), "744:1", Rep(P, 6), "744:0"})},
-    {"LockOff115ShutOn", {kLocked115}, kOff + kShutdown + "true", 1, 1000, kLockLong, P},
-    {"NotLockedIgnoresDisplayLock",
-     {kLocked115},
-     kOn + kShutdown + "true",
-     0,
-     1000,
-     kLockShort,
-     "115:1 115:0"},
-    {"LockTwoKeysShutOnShort",
-     {kLocked115, kChUp},
-     kOff + kShutdown + "true",
-     1,
-     1000,
-     kLockShort,
-     "115:1 115:0"},
-    {"LockTwoKeysShutOnLong",
-     {kLocked115, kChUp},
-     kOff + kShutdown + "true",
-     1,
-     1000,
-     kLockLong,
-     P},
-    {"LockTwoKeysNoUnconfirmedPower", {kLocked115, kChUp}, kOn, 1, 1000, kLockShort, "744:1 744:0"},
+    {"LongKeyTakesOver", {kVolUp, kMenu80}, "", "0x40*4 0x80*60 255*10", "115:1 115:0 139:1 139:0"},
+    {"ImmediateAcross2to32", {kVolUp}, "", kWrap + "0x40*10 255*4", "115:1 115:0"},
+    {"ImmediateHeldAcross2to32", {kVolUp}, "", kWrap + "0x40*20 255*4", "115:1 115:0"},
+    {"ImmediateHeldNoRepeat", {kVolUp}, "", "0x40*300", "115:1"},
+    {"LongReleasedEarly", {kMenu}, "", "0x40*6 255*10", ""},
+    {"LongReleasedAt40ms", {kMenu}, "", "0x40*7 255*10", "139:1 139:0"},
+    {"LongJustShort", {kMenu}, "", "0x40*83 255*10", "139:1 139:0"},
+    {"LongHeld", {kMenu}, "", "0x40*284 255*10", "358:1 358:0"},
+    {"LongAcross2to32", {kMenu}, "", kWrap + "0x40*84", "358:1 358:0"},
+    {"Repeat", {kMenuRepeat}, "", "0x40*244 255*10", Rep("358:1 358:0", 3)},
+    {"RepeatFromSendingSample", {kMenuRepeat}, "", "s30 0x40*84", Rep("358:1 358:0", 2)},
+    {"DurationZero", {kMenuZero}, "", "0x40*8 255*10", "358:1 358:0"},
+    {"DurationZeroSameMs", {kMenuZero}, "", "s0 0x40*8 255*10", ""},
+    {"FailedReadsShort", {kVolUp}, "", "s5 0x40*4 F*3 0x40*4 255*8", "115:1 115:0"},
+    {"FailedReadsIdle", {kVolUp}, "", "0x40*4 F*4 0x40*4", "115:1 115:0 115:1"},
+    {"FailedReadEndsPress", {kMenu}, "", "0x40*10 F*1 0x40*84", "139:1 139:0 358:1 358:0"},
+    {"LevelsAbove8", std::vector<Key>(9, kMenu), "", "0x40*99", ""},
+    // Key-lock mode, one long-press key: display lock x shutdown.
+    {"LockOnShutOffShort", {kLocked115}, kOn, kShort, kLockHeld},
+    {"LockOnShutOffLong", {kLocked115}, kOn, kLong, kLockHeldLong},
+    {"LockOnShutOnShort", {kLocked115}, kOn + kShutOn, kShort, "744:1 744:0"},
+    {"LockOnShutOnLong", {kLocked115}, kOn + kShutOn, kLong, P},
+    {"LockOffShutOffShort", {kPower116}, kOff, kShort, P},
+    {"LockOffShutOffLong", {kPower116}, kOff, kLong, "142:1 142:0"},
+    {"LockOffShutOnShort", {kPower116}, kOff + kShutOn, kShort, "744:1 744:0"},
+    {"LockOffShutOnLong", {kPower116}, kOff + kShutOn, kLong, "142:1 142:0"},
+    {"LockOff115ShutOff", {kLocked115}, kOff, kShort, kLockHeld},
+    {"NotLocked", {kLocked115}, kOn + kShutOn, "L0 0x40*10 255*10", "115:1 115:0"},
+    {"LockTwoKeysShutOnShort", {kLocked115, kChUp}, kOff + kShutOn, kShort, "115:1 115:0"},
+    {"LockTwoKeysShutOnLong", {kLocked115, kChUp}, kOff + kShutOn, kLong, P},
+    {"LockTwoKeysNoPowerClick", {kLocked115, kChUp}, kOn, kShort, "744:1 744:0"},
     // The shutdown setting's second property counts only when the first reads "Null".
-    {"ShutdownSecond", {kPower116}, kShutdown2 + "true", 1, 1000, kLockShort, "744:1 744:0"},
-    {"ShutdownNullDefers",
-     {kPower116},
-     kShutdown + "Null\n" + kShutdown2 + "true",
-     1,
-     1000,
-     kLockShort,
+    {"ShutdownSecond", {kPower116}, kShutdown2 + "true", kShort, "744:1 744:0"},
+    {"ShutdownNullDefers", {kPower116}, kShutdown + "Null\n" + kShutdown2 + "true", kShort,
      "744:1 744:0"},
-    {"ShutdownFirstWins",
-     {kPower116},
-     kShutdown + "false\n" + kShutdown2 + "true",
-     1,
-     1000,
-     kLockShort,
-     P},
-    {"ShutdownExactText", {kPower116}, kShutdown + "TRUE", 1, 1000, kLockShort, P},
+    {"ShutdownFirstWins", {kPower116}, kShutdown + "false\n" + kShutdown2 + "true", kShort, P},
 };
+// clang-format on
 
 void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
 
@@ -345,8 +245,6 @@ TEST_P(ScannerScenario, Events) {
     const Scenario& s = GetParam();
     Group(0, s.keys);
     board.Write("props", s.props);
-    KeyLock(s.keyLock);
-    SetFakeMs(s.start);
     Play(s.script);
     EXPECT_EQ(Take(), s.events);
 }
