@@ -24,12 +24,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # pkg-config (if anything uses it) must report the target's libraries too.
 set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/${TAVRION_ARMHF_TRIPLET}/pkgconfig:/usr/share/pkgconfig)
 
-# Every target program (tests, test discovery, custom commands) runs under qemu-arm. The loader
-# comes from the cross sysroot; the multiarch libraries (tinyxml2) from their own folder.
+# Every target program (tests, test discovery, custom commands) runs under qemu-arm with the
+# cross sysroot's loader. Its C and C++ libraries must come first: the loader finds the multiarch
+# ones through the host's library cache otherwise, and a loader and libc from two different
+# builds crash the first forked child. The multiarch folder then supplies tinyxml2.
 find_program(TAVRION_QEMU_ARM qemu-arm REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR
     ${TAVRION_QEMU_ARM} -L /usr/${TAVRION_ARMHF_TRIPLET}
-    -E LD_LIBRARY_PATH=/usr/lib/${TAVRION_ARMHF_TRIPLET}:/usr/${TAVRION_ARMHF_TRIPLET}/lib)
+    -E LD_LIBRARY_PATH=/usr/${TAVRION_ARMHF_TRIPLET}/lib:/usr/lib/${TAVRION_ARMHF_TRIPLET})
 
 # List the tests when CTest runs rather than after every link: the build then needs no emulator,
 # and a test binary that cannot start shows up as a failing test instead of a broken build.
