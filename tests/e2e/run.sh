@@ -68,16 +68,22 @@ fetch_kernel() {
         return
     fi
     echo "e2e: fetching $package" >&2
-    tmp=$(mktemp -d)
+    tmp=$(mktemp -d "${TMPDIR:-/tmp}/tavrion-kernel.XXXXXX")
     (cd "$tmp" && apt-get download -q -o APT::Sandbox::User=root "$package" >/dev/null) ||
         die "apt-get download $package failed"
-    dpkg-deb -x "$tmp"/*.deb "$tmp/tree"
-    mkdir -p "$dir.part"
-    cp "$(ls "$tmp"/tree/boot/vmlinuz-* | head -n1)" "$dir.part/vmlinuz"
-    take_module "$tmp/tree" evdev "$dir.part/evdev.ko" || die "evdev.ko not in $package"
-    take_module "$tmp/tree" uinput "$dir.part/uinput.ko" || die "uinput.ko not in $package"
-    rm -rf "$tmp" "$dir"
-    mv "$dir.part" "$dir"
+    mkdir -p "$tmp/tree"
+    # Only the three files: unpacking every module would take far longer.
+    dpkg-deb --fsys-tarfile "$tmp"/*.deb | tar -x -C "$tmp/tree" --wildcards \
+        './boot/vmlinuz-*' '*/drivers/input/evdev.ko*' '*/drivers/input/misc/uinput.ko*'
+    mkdir -p "$tmp/take"
+    cp "$(ls "$tmp"/tree/boot/vmlinuz-* | head -n1)" "$tmp/take/vmlinuz"
+    take_module "$tmp/tree" evdev "$tmp/take/evdev.ko" || die "evdev.ko not in $package"
+    take_module "$tmp/tree" uinput "$tmp/take/uinput.ko" || die "uinput.ko not in $package"
+    # Complete files only: another run may be filling the cache at the same time.
+    mkdir -p "$cache"
+    rm -rf "$dir"
+    mv -T "$tmp/take" "$dir" 2>/dev/null || [ -s "$dir/uinput.ko" ] || die "cannot fill $dir"
+    rm -rf "$tmp"
     echo "$dir"
 }
 
