@@ -12,6 +12,10 @@
 
 #include "temp_board.h"
 
+#ifndef TAVRION_EMULATOR_ARGV
+#define TAVRION_EMULATOR_ARGV
+#endif
+
 namespace {
 
 // One ADC group on channel 1 whose first key is the power key, and GPIO keys switched on, so
@@ -54,7 +58,9 @@ Outcome RunDaemon(const TempBoard& board) {
         dup2(devNull, STDOUT_FILENO);
         dup2(log, STDERR_FILENO);
         alarm(20);
-        execl(TAVRION_BINARY, "tavrion", static_cast<char*>(nullptr));
+        // A cross build starts the daemon through the emulator that runs this test.
+        const char* const argv[] = {TAVRION_EMULATOR_ARGV TAVRION_BINARY, nullptr};
+        execv(argv[0], const_cast<char* const*>(argv));
         _exit(127);
     }
     Outcome outcome;
