@@ -45,8 +45,8 @@ void* RunWorker(void*) {
 }
 
 // Runs the loop until the script ends it and returns what it logged.
-std::string RunLoop(const Script& s) {
-    script = s;
+std::string RunLoop(Script s) {
+    script = std::move(s);
     trace.clear();
     waitsUsed = 0;
     gpioPassesDone = 0;
@@ -143,9 +143,7 @@ TEST_F(WorkerLoopTest, SamplesEnabledGroupsOnlyAfterAWakeUp) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        Script s;
-        s.waits = c.waits;
-        std::string log = RunLoop(s);
+        std::string log = RunLoop(Script{c.waits, 0, -1});
         std::vector<std::string> expected = {"reset",
                                              "property persist.prop.adchangelongpresstime false"};
         expected.insert(expected.end(), c.trace.begin(), c.trace.end());
@@ -169,10 +167,7 @@ TEST_F(WorkerLoopTest, ReadyGpioKeysArePolledWithAPauseBetweenPasses) {
         SCOPED_TRACE(c.passes);
         SetUp();
         gpioReady = 1;
-        Script s;
-        s.gpioPasses = c.passes;
-        s.waits = {{1, 0}};
-        RunLoop(s);
+        RunLoop(Script{{{1, 0}}, c.passes, -1});
         std::vector<std::string> expected = {"reset",
                                              "property persist.prop.adchangelongpresstime false"};
         expected.insert(expected.end(), c.polling.begin(), c.polling.end());
@@ -183,11 +178,7 @@ TEST_F(WorkerLoopTest, ReadyGpioKeysArePolledWithAPauseBetweenPasses) {
 
 TEST_F(WorkerLoopTest, GpioKeysThatStayReadyKeepTheAdcGroupsUnsampled) {
     gpioReady = 1;
-    Script s;
-    s.gpioPasses = 1000000;
-    s.pausesLeft = 50;
-    s.waits = {{1, 0}, {1, 0}};
-    RunLoop(s);
+    RunLoop(Script{{{1, 0}, {1, 0}}, 1000000, 50});
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "gpio"), 51);
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "pause 10000"), 51);
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "sample 0"), 0);

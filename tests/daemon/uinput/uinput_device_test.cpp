@@ -285,6 +285,8 @@ TEST_F(UinputDeviceTest, EachEventIsAKeyRecordAndItsOwnSyncRecord) {
         EXPECT_EQ(printed, c.printed);
 
         ASSERT_EQ(driver.writes.size(), 2u);
+        // The kernel's record: 16 bytes where long is 32 bits, 24 on a 64-bit host.
+        EXPECT_EQ(driver.writes[0].size(), sizeof(long) == 4 ? 16u : 24u);
         input_event key = EventWritten(0);
         input_event sync = EventWritten(1);
         EXPECT_EQ(key.type, EV_KEY);
