@@ -11,6 +11,7 @@
 #   TAVRION_E2E_CACHE   where the kernel is kept between runs (default ~/.cache/tavrion-e2e)
 #   TAVRION_E2E_KEEP    1: keep the work folder (initramfs, console, raw results)
 #   TAVRION_E2E_TIMEOUT seconds the whole VM run may take (default 240)
+#   TAVRION_E2E_ARCH    amd64 (default) or armhf: tests/e2e/arch-armhf.sh
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,6 +20,8 @@ build=${TAVRION_BUILD_DIR:-build/host-release}
 case $build in /*) ;; *) build=$repo/$build ;; esac
 cache=${TAVRION_E2E_CACHE:-${HOME:-/root}/.cache/tavrion-e2e}
 vm_timeout=${TAVRION_E2E_TIMEOUT:-240}
+busybox=$(command -v busybox || true)
+qemu=qemu-system-x86_64
 
 die() {
     echo "e2e: $*" >&2
@@ -103,7 +106,7 @@ build_initramfs() {
     shift 3
     local name
     mkdir -p "$root"/{bin,dev,proc,sys,tmp,modules,e2e/scenarios,usr/local/bin}
-    copy_program "$(command -v busybox)" "$root" /bin/busybox
+    copy_program "$busybox" "$root" /bin/busybox
     cp "$here/vm/init" "$root/init"
     cp "$here/vm/run-scenario" "$root/e2e/run-scenario"
     cp "$kernel/evdev.ko" "$kernel/uinput.ko" "$root/modules/"
@@ -186,13 +189,27 @@ check_scenario() {
     return $ok
 }
 
+boot_vm() {
+    local kernel=$1 image=$2 console=$3 results=$4
+    timeout "$vm_timeout" qemu-system-x86_64 -accel tcg -nographic -m 512 -no-reboot -nic none \
+        -monitor none -kernel "$kernel/vmlinuz" -initrd "$image" \
+        -append "console=ttyS0 quiet loglevel=3 panic=-1" \
+        -serial "file:$console" -serial "file:$results" </dev/null >/dev/null 2>&1
+}
+
+# Another architecture replaces the kernel, the machine and how programs are copied.
+if [ "${TAVRION_E2E_ARCH:-amd64}" != amd64 ]; then
+    [ -f "$here/arch-$TAVRION_E2E_ARCH.sh" ] || die "no tests/e2e/arch-$TAVRION_E2E_ARCH.sh"
+    . "$here/arch-$TAVRION_E2E_ARCH.sh"
+fi
+
 # --- main --------------------------------------------------------------------------------------
 
 [ -x "$build/key_daemon/tavrion" ] || die "no daemon at $build/key_daemon/tavrion (build it first)"
 [ -x "$build/tools/evdump/evdump" ] || die "no evdump at $build/tools/evdump/evdump (is libevdev-dev installed?)"
 [ -f "$repo/tools/board.sh" ] || die "no tools/board.sh"
-command -v qemu-system-x86_64 >/dev/null || die "qemu-system-x86_64 not installed"
-command -v busybox >/dev/null || die "busybox not installed"
+command -v "$qemu" >/dev/null || die "$qemu not installed"
+[ -n "$busybox" ] || die "busybox not installed"
 
 if [ $# -gt 0 ]; then
     scenarios=("$@")
@@ -214,10 +231,7 @@ build_initramfs "$work/root" "$kernel" "$work/initramfs.gz" "${scenarios[@]}"
 
 vm_started=$(date +%s.%N)
 set +e
-timeout "$vm_timeout" qemu-system-x86_64 -accel tcg -nographic -m 512 -no-reboot -nic none \
-    -monitor none -kernel "$kernel/vmlinuz" -initrd "$work/initramfs.gz" \
-    -append "console=ttyS0 quiet loglevel=3 panic=-1" \
-    -serial "file:$work/console.log" -serial "file:$work/results.raw" </dev/null >/dev/null 2>&1
+boot_vm "$kernel" "$work/initramfs.gz" "$work/console.log" "$work/results.raw"
 vm_status=$?
 set -e
 vm_ended=$(date +%s.%N)

@@ -1,0 +1,80 @@
+# The real-kernel runs on 32-bit ARM, sourced by run.sh when TAVRION_E2E_ARCH=armhf: the same
+# scenarios and the same init, on Debian's armmp kernel under qemu-system-arm (machine "virt"),
+# with the armhf build of the daemon and the dumper (build/linux-armhf) and Debian's static
+# armhf busybox. Everything fetched is kept in the armhf/ folder of the cache.
+#
+# Replaces from run.sh: kernel_package, copy_program, boot_vm and the variables build, cache,
+# busybox and qemu.
+
+[ -n "${TAVRION_BUILD_DIR:-}" ] || build=$repo/build/linux-armhf
+cache=$cache/armhf
+qemu=qemu-system-arm
+armhf_library_dirs="/lib/arm-linux-gnueabihf /usr/lib/arm-linux-gnueabihf"
+
+kernel_package() {
+    apt-cache depends linux-image-armmp:armhf 2>/dev/null |
+        awk '$1 == "Depends:" && $2 ~ /^linux-image-[0-9]/ { print $2; exit }'
+}
+
+# Debian's static busybox for armhf, fetched once; it cannot be installed beside the host's.
+armhf_busybox() {
+    local dir=$cache/busybox-static tmp
+    if [ ! -x "$dir/busybox" ]; then
+        echo "e2e: fetching busybox-static:armhf" >&2
+        tmp=$(mktemp -d "${TMPDIR:-/tmp}/tavrion-busybox.XXXXXX")
+        (cd "$tmp" && apt-get download -q -o APT::Sandbox::User=root busybox-static:armhf >/dev/null) ||
+            die "apt-get download busybox-static:armhf failed"
+        dpkg-deb --fsys-tarfile "$tmp"/*.deb | tar -x -C "$tmp" ./bin/busybox
+        mkdir -p "$dir"
+        mv "$tmp/bin/busybox" "$dir/busybox.$$"
+        mv -f "$dir/busybox.$$" "$dir/busybox"
+        rm -rf "$tmp"
+    fi
+    echo "$dir/busybox"
+}
+busybox=$(armhf_busybox)
+
+# ldd cannot look into an ARM program here, so follow its loader and NEEDED entries through the
+# multiarch folders (Debian's armhf packages), whose loader searches the same folders in the VM.
+armhf_libraries() {
+    local todo=("$1") seen=" " file name dir found
+    arm-linux-gnueabihf-readelf -l "$1" | sed -n 's/.*program interpreter: \(.*\)]/\1/p'
+    while [ ${#todo[@]} -gt 0 ]; do
+        file=${todo[0]}
+        todo=("${todo[@]:1}")
+        for name in $(arm-linux-gnueabihf-readelf -d "$file" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+            case $seen in *" $name "*) continue ;; esac
+            seen="$seen$name "
+            found=
+            for dir in $armhf_library_dirs; do
+                if [ -e "$dir/$name" ]; then
+                    found=$dir/$name
+                    break
+                fi
+            done
+            [ -n "$found" ] || die "$name (needed by $file) is not in $armhf_library_dirs"
+            echo "$found"
+            todo+=("$found")
+        done
+    done
+}
+
+copy_program() {
+    local program=$1 root=$2 target=$3 lib
+    install -D -m 0755 "$program" "$root$target"
+    for lib in $(armhf_libraries "$program"); do
+        [ -e "$root$lib" ] || install -D -m 0755 "$(readlink -f "$lib")" "$root$lib"
+    done
+}
+
+# The console on the board's PL011; the results on the second port of a PCI serial card, which
+# the kernel names ttyS1 as on the PC. highmem=off keeps the PCI window where a 32-bit kernel
+# can reach it.
+boot_vm() {
+    local kernel=$1 image=$2 console=$3 results=$4
+    timeout "$vm_timeout" qemu-system-arm -M virt,highmem=off -cpu cortex-a15 -m 512 -nographic \
+        -no-reboot -nic none -monitor none -kernel "$kernel/vmlinuz" -initrd "$image" \
+        -append "console=ttyAMA0 quiet loglevel=3 panic=-1" -serial "file:$console" \
+        -chardev null,id=tavrion-null -chardev "file,id=tavrion-results,path=$results" \
+        -device pci-serial-2x,chardev1=tavrion-null,chardev2=tavrion-results </dev/null >/dev/null 2>&1
+}
