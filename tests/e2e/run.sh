@@ -53,14 +53,14 @@ take_module() {
 # Prints the cache folder holding vmlinuz, evdev.ko and uinput.ko, fetching them if needed.
 fetch_kernel() {
     local package dir tmp
-    package=$(kernel_package)
+    package=$(kernel_package || true)
     if [ -z "$package" ]; then
         apt-get update -q >/dev/null 2>&1 || true
-        package=$(kernel_package)
+        package=$(kernel_package || true)
     fi
     if [ -z "$package" ]; then
         # Offline: any kernel fetched before will do.
-        dir=$(ls -d "$cache"/linux-image-* 2>/dev/null | sort -V | tail -n1)
+        dir=$(ls -d "$cache"/linux-image-* 2>/dev/null | sort -V | tail -n1 || true)
         [ -n "$dir" ] || die "no kernel package known to apt and none cached in $cache"
         echo "$dir"
         return
