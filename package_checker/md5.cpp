@@ -29,9 +29,18 @@ static inline void storeLittleEndian(uint8_t* p, uint32_t word) {
 // The round functions are written so that b, the word finished by the previous step, enters
 // last: everything that depends only on c and d can start before b is ready.
 #define MD5_F(b, c, d) ((((c) ^ (d)) & (b)) ^ (d))
-#define MD5_G(b, c, d) ((((b) ^ (c)) & (d)) ^ (c))
 #define MD5_H(b, c, d) (((c) ^ (d)) ^ (b))
 #define MD5_I(b, c, d) ((c) ^ ((b) | ~(d)))
+
+// G's two terms never overlap, so they can be added one by one: the term without b is summed
+// while b is still being computed, and only one AND and one addition wait for it.
+#define MD5_STEP_G(a, b, c, d, word, constant, bits) \
+    do {                                             \
+        (a) += (word) + (constant) + (~(d) & (c));   \
+        (a) += (d) & (b);                            \
+        (a) = rotateLeft((a), (bits));               \
+        (a) += (b);                                  \
+    } while (0)
 
 #define MD5_STEP(f, a, b, c, d, word, constant, bits) \
     do {                                              \
@@ -83,22 +92,22 @@ static void md5Blocks(uint32_t state[4], const uint8_t* data, size_t blocks) {
         MD5_STEP(MD5_F, c, d, a, b, x14, 0xa679438e, 17);
         MD5_STEP(MD5_F, b, c, d, a, x15, 0x49b40821, 22);
 
-        MD5_STEP(MD5_G, a, b, c, d, x1, 0xf61e2562, 5);
-        MD5_STEP(MD5_G, d, a, b, c, x6, 0xc040b340, 9);
-        MD5_STEP(MD5_G, c, d, a, b, x11, 0x265e5a51, 14);
-        MD5_STEP(MD5_G, b, c, d, a, x0, 0xe9b6c7aa, 20);
-        MD5_STEP(MD5_G, a, b, c, d, x5, 0xd62f105d, 5);
-        MD5_STEP(MD5_G, d, a, b, c, x10, 0x02441453, 9);
-        MD5_STEP(MD5_G, c, d, a, b, x15, 0xd8a1e681, 14);
-        MD5_STEP(MD5_G, b, c, d, a, x4, 0xe7d3fbc8, 20);
-        MD5_STEP(MD5_G, a, b, c, d, x9, 0x21e1cde6, 5);
-        MD5_STEP(MD5_G, d, a, b, c, x14, 0xc33707d6, 9);
-        MD5_STEP(MD5_G, c, d, a, b, x3, 0xf4d50d87, 14);
-        MD5_STEP(MD5_G, b, c, d, a, x8, 0x455a14ed, 20);
-        MD5_STEP(MD5_G, a, b, c, d, x13, 0xa9e3e905, 5);
-        MD5_STEP(MD5_G, d, a, b, c, x2, 0xfcefa3f8, 9);
-        MD5_STEP(MD5_G, c, d, a, b, x7, 0x676f02d9, 14);
-        MD5_STEP(MD5_G, b, c, d, a, x12, 0x8d2a4c8a, 20);
+        MD5_STEP_G(a, b, c, d, x1, 0xf61e2562, 5);
+        MD5_STEP_G(d, a, b, c, x6, 0xc040b340, 9);
+        MD5_STEP_G(c, d, a, b, x11, 0x265e5a51, 14);
+        MD5_STEP_G(b, c, d, a, x0, 0xe9b6c7aa, 20);
+        MD5_STEP_G(a, b, c, d, x5, 0xd62f105d, 5);
+        MD5_STEP_G(d, a, b, c, x10, 0x02441453, 9);
+        MD5_STEP_G(c, d, a, b, x15, 0xd8a1e681, 14);
+        MD5_STEP_G(b, c, d, a, x4, 0xe7d3fbc8, 20);
+        MD5_STEP_G(a, b, c, d, x9, 0x21e1cde6, 5);
+        MD5_STEP_G(d, a, b, c, x14, 0xc33707d6, 9);
+        MD5_STEP_G(c, d, a, b, x3, 0xf4d50d87, 14);
+        MD5_STEP_G(b, c, d, a, x8, 0x455a14ed, 20);
+        MD5_STEP_G(a, b, c, d, x13, 0xa9e3e905, 5);
+        MD5_STEP_G(d, a, b, c, x2, 0xfcefa3f8, 9);
+        MD5_STEP_G(c, d, a, b, x7, 0x676f02d9, 14);
+        MD5_STEP_G(b, c, d, a, x12, 0x8d2a4c8a, 20);
 
         MD5_STEP(MD5_H, a, b, c, d, x5, 0xfffa3942, 4);
         MD5_STEP(MD5_H, d, a, b, c, x8, 0x8771f681, 11);
