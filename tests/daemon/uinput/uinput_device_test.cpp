@@ -152,7 +152,9 @@ TEST_F(UinputDeviceTest, AnnouncesTheRangeTheLockCodeAndConfiguredCodesAboveIt) 
         for (int code = 0; code < 255; ++code) expected.insert(code);
         expected.insert(744);
         EXPECT_EQ(KeyBitsRequested(), expected);
-        // The range is requested once, in order, before anything else.
+        // Each code once: codes inside the range are not requested again.
+        EXPECT_EQ(driver.requests.size(), 1 + expected.size() + 1);
+        // The range is requested in order, before anything else.
         for (int code = 0; code < 255; ++code) {
             EXPECT_EQ(driver.requests[1 + code].second, code);
         }
