@@ -12,6 +12,8 @@
 #   TAVRION_E2E_KEEP    1: keep the work folder (initramfs, console, raw results)
 #   TAVRION_E2E_TIMEOUT seconds the whole VM run may take (default 240)
 #   TAVRION_E2E_ARCH    amd64 (default) or armhf: tests/e2e/arch-armhf.sh
+#   TAVRION_E2E_SCENARIOS  folder holding the scenarios (default tests/e2e/scenarios)
+#   TAVRION_E2E_RESULTS folder that receives each scenario's status, events, log and steps
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,6 +22,7 @@ build=${TAVRION_BUILD_DIR:-build/host-release}
 case $build in /*) ;; *) build=$repo/$build ;; esac
 cache=${TAVRION_E2E_CACHE:-${HOME:-/root}/.cache/tavrion-e2e}
 vm_timeout=${TAVRION_E2E_TIMEOUT:-240}
+scenario_root=${TAVRION_E2E_SCENARIOS:-$here/scenarios}
 busybox=$(command -v busybox || true)
 qemu=qemu-system-x86_64
 
@@ -114,7 +117,7 @@ build_initramfs() {
     copy_program "$build/tools/evdump/evdump" "$root" /usr/local/bin/evdump
     install -m 0755 "$repo/tools/board.sh" "$root/usr/local/bin/board"
     for name in "$@"; do
-        cp -r "$here/scenarios/$name" "$root/e2e/scenarios/$name"
+        cp -r "$scenario_root/$name" "$root/e2e/scenarios/$name"
     done
     (cd "$root" && find . | cpio -o -H newc --quiet | gzip -1 >"$image")
 }
@@ -143,7 +146,7 @@ missing_log_lines() {
 
 # Compares one scenario; prints what differs and returns non-zero on any difference.
 check_scenario() {
-    local name=$1 got=$2 want=$here/scenarios/$1 ok=0 expected_status actual_status missing line
+    local name=$1 got=$2 want=$scenario_root/$1 ok=0 expected_status actual_status missing line
     if [ ! -d "$got" ]; then
         echo "  no result: the VM never finished this scenario"
         return 1
@@ -215,11 +218,11 @@ if [ $# -gt 0 ]; then
     scenarios=("$@")
 else
     scenarios=()
-    for dir in "$here"/scenarios/*/; do scenarios+=("$(basename "$dir")"); done
+    for dir in "$scenario_root"/*/; do scenarios+=("$(basename "$dir")"); done
 fi
 [ ${#scenarios[@]} -gt 0 ] || die "no scenarios"
 for name in "${scenarios[@]}"; do
-    [ -d "$here/scenarios/$name" ] || die "no scenario named $name"
+    [ -d "$scenario_root/$name" ] || die "no scenario named $name"
 done
 
 started=$(date +%s.%N)
@@ -237,6 +240,10 @@ set -e
 vm_ended=$(date +%s.%N)
 
 split_results "$work/results.raw" "$work/out"
+if [ -n "${TAVRION_E2E_RESULTS:-}" ] && [ -d "$work/out" ]; then
+    mkdir -p "$TAVRION_E2E_RESULTS"
+    cp -r "$work/out/." "$TAVRION_E2E_RESULTS/"
+fi
 boot=$(awk '/^@@@ READY/ { print $3 }' "$work/results.raw" | tr -d '\r')
 passed=0
 failed=0
