@@ -126,9 +126,12 @@ static void ReleaseKeys(KeyArry& keys, unsigned int levels, bool shutdown) {
     }
 }
 
-// The immediate key that is down goes up once no confirmed sample has named it for 40 ms.
-static void ReleaseStaleKey(uint64_t now) {
-    if (currentKey != 0 && Elapsed(currentKeyTime, now, kMinPressMs)) {
+// The immediate key that is down goes up once no confirmed sample has named it for 40 ms. A
+// sample that confirms the same key again proves it is still held, however long the sampler
+// stalled before it, so it never splits one press into two.
+static void ReleaseStaleKey(int code, uint64_t now) {
+    if (currentKey != 0 && currentKey != static_cast<uint32_t>(code) &&
+        Elapsed(currentKeyTime, now, kMinPressMs)) {
         WriteEventToDevice(currentKey, 0);
         currentKey = 0;
     }
@@ -199,7 +202,7 @@ void SampleAdcGroup(int g) {
 
     const uint64_t now = MonotonicMs();
     shutdown = ShutdownOn();
-    ReleaseStaleKey(now);
+    ReleaseStaleKey(code, now);
     if (slot >= static_cast<int>(levels) || slot >= kKeySlots || keys.LongKeyCode[slot] == 0 ||
         (code == kKeyLockCode && !shutdown)) {
         ImmediatePath(code, now);
