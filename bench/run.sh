@@ -139,9 +139,9 @@ END {
     if (have("vm_cpu_s_per_s")) {
         printf "Daemon in the VM (emulated CPU), idle             %.4f CPU s per s at %.1f wake-ups/s (%.0f us per wake-up)\n",
             v["vm_cpu_s_per_s"], v["vm_wakeups_per_s"], v["vm_cpu_us_per_wakeup"]
-        printf "Daemon resident memory in the VM                  %d KiB at the end / %d KiB at the start = %.2f (peak %d KiB; a busybox process %d KiB)\n",
+        printf "Daemon resident memory in the VM                  %d KiB at the end / %d KiB at the start = %.2f (peak %d KiB, of it %d KiB anonymous; a busybox process %d KiB)\n",
             v["vm_rss_end_kb"], v["vm_rss_start_kb"], v["vm_rss_end_kb"] / v["vm_rss_start_kb"],
-            v["vm_hwm_kb"], v["vm_busybox_rss_kb"]
+            v["vm_hwm_kb"], v["vm_rss_anon_kb"], v["vm_busybox_rss_kb"]
     } else print "Daemon in the VM: no figure"
 }' "$results"
 
