@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets and the test scripts.
-.PHONY: all deps build release windows armhf test unit e2e wine armhf-test demo bench format clean
+.PHONY: all deps build release windows armhf test unit e2e wine armhf-test armhf-e2e demo bench format clean
 
 all: build
 
@@ -36,6 +36,10 @@ wine: windows
 armhf-test: armhf
 	@ctest --preset linux-armhf
 
+# The 32-bit ARM daemon on a real 32-bit ARM kernel.
+armhf-e2e: armhf
+	@TAVRION_E2E_ARCH=armhf tests/e2e/run.sh
+
 demo: release
 	@tools/demo.sh
 
@@ -45,7 +49,7 @@ bench: release
 test: unit
 	@[ ! -x tests/windows/run.sh ] || $(MAKE) --no-print-directory wine
 	@[ ! -x tests/e2e/run.sh ] || $(MAKE) --no-print-directory e2e
-	@[ ! -f cmake/armhf.cmake ] || $(MAKE) --no-print-directory armhf-test
+	@[ ! -f cmake/armhf.cmake ] || $(MAKE) --no-print-directory armhf-test armhf-e2e
 	@echo "All test suites passed."
 
 format:

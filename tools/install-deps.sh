@@ -12,9 +12,13 @@ else
 fi
 
 wanted=$(cat "${lists[@]}" | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
+native=$(dpkg --print-architecture)
 missing=()
 for pkg in $wanted; do
-    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    # Ask for one architecture: with a foreign copy installed too, a bare name answers twice.
+    query=$pkg
+    case "$pkg" in *:*) ;; *) query="$pkg:$native" ;; esac
+    status=$(dpkg-query -W -f='${Status}' "$query" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] || missing+=("$pkg")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
@@ -22,7 +26,7 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/.*:\([a-z0-9]*\)$/\1/p' | sort -u); do
-    if ! dpkg --print-foreign-architectures | grep -qx "$arch" && [ "$arch" != "$(dpkg --print-architecture)" ]; then
+    if ! dpkg --print-foreign-architectures | grep -qx "$arch" && [ "$arch" != "$native" ]; then
         $sudo dpkg --add-architecture "$arch"
     fi
 done
