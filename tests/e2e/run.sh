@@ -256,6 +256,8 @@ for name in "${scenarios[@]}"; do
         printf '%s\n' "$report"
         failed=$((failed + 1))
     fi
+    # A line of the steps' output that starts with the scenario's name is a figure to show.
+    grep "^$name: " "$work/out/$name/steps" 2>/dev/null | tr -d '\r' | sed 's/^/  /' || true
 done
 
 if ! grep -q '^@@@ DONE' "$work/results.raw"; then
