@@ -104,12 +104,10 @@ TEST_F(SumvaultRun, RunsOnlyUnderItsOwnFileName) {
     const Case cases[] = {
         {"Sumvault.exe", true},
         {"C:\\update\\Sumvault.exe", true},
-        {"/media/usb/Sumvault.exe", true},
         {"Sumvault.exe.lnk", true},
         {"sumvault.exe", false},
         {"Sumvault.EXE", false},
         {"Sumvault", false},
-        {"Copy of Sumvault (2).exe", false},
         {"", false},
         {nullptr, false},
     };
@@ -152,8 +150,6 @@ TEST_F(SumvaultRun, ListAndFilesAreClosedWhateverTheOutcome) {
     const std::string lists[] = {
         entry(kAbc, "usb_update/abc.bin"),
         entry(kAbc, "update/abc.bin"),
-        entry(kAbc, "usb_update/msg.bin"),
-        entry(kAbc, "usb_update/empty.bin"),
     };
     for (const std::string& list : lists) {
         writeFile("md5.txt", list);
