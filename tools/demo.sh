@@ -24,36 +24,62 @@ if [ ! -x "$build/key_daemon/tavrion" ] || [ ! -x "$build/tools/evdump/evdump" ]
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavrion-demo.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+[ "${TAVRION_DEMO_KEEP:-0}" = 1 ] || trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/scenarios/demo" "$work/results"
 cp "$repo/examples/key_pad.xml" "$work/scenarios/demo/key_pad.xml"
 
 # The session, run inside the VM once the device is up. Readings sit in the middle of each key's
-# window (threshold - 16 .. threshold); each line it prints is shown as the session's summary.
+# window (threshold - 16 .. threshold). Every press gets its own dumper on the device, listening
+# from before the press until half a second after the release, so each line shows what that
+# press alone produced.
 cat >"$work/scenarios/demo/steps" <<'STEPS'
-echo "kernel $(uname -r), uinput device $(for d in /sys/class/input/event*; do
-    grep -qx 'Hi Keypad' "$d/device/name" 2>/dev/null && echo "/dev/input/${d##*/}"; done)"
+device=none
+for d in /sys/class/input/event*; do
+    grep -qx 'Hi Keypad' "$d/device/name" 2>/dev/null && device=/dev/input/${d##*/}
+done
+echo "kernel $(uname -r), \"Hi Keypad\" at $device"
 # key <what> <reading> <seconds held>
 key() {
-    printf '  %-44s reading 0x%02x, held %s s\n' "$1" "$2" "$3"
+    # A fresh file: the last press's description must not pass for this listener's.
+    rm -f /tmp/press
+    evdump --wait 5000 >/tmp/press 2>/dev/null &
+    listener=$!
+    tries=0
+    while ! grep -q '^keys:' /tmp/press && [ $tries -lt 100 ]; do
+        usleep 20000
+        tries=$((tries + 1))
+    done
     board press 1 "$2"
     sleep "$3"
     board release 1
-    sleep 0.4
+    sleep 0.5
+    kill $listener
+    wait $listener
+    events=$(awk '$1 == "event" && $2 == 1 {
+                      name = ($6 == "?") ? "code " $3 : $6
+                      state = ($4 == 1) ? "down" : ($4 == 0) ? "up" : ($4 == 2) ? "repeat" : $4
+                      printf "%s%s %s", sep, name, state; sep = ", "
+                  }' /tmp/press)
+    printf '  %-30s %-13s %-9s %s\n' "$1" "$2" "$3 s" "${events:-(nothing)}"
+    heard=$((heard + $(grep -c '^event 1 ' /tmp/press)))
 }
-key "volume up"                                  0x30 0.3
-key "volume up"                                  0x30 0.3
-key "channel up"                                 0x70 0.3
-key "menu"                                       0xb0 0.3
-key "source"                                     0xd0 0.3
-key "volume down, held (no repeats)"             0x50 1.0
-key "power, short: KEY_POWER at the release"     0x10 0.5
-key "power, held 2 s: KEY_POWER2 while held"     0x10 2.6
+heard=0
+printf '  %-30s %-13s %-9s %s\n' "key" "LSADC reading" "held" "events read from the device"
+key "volume up"                         0x30 0.3
+key "volume up"                         0x30 0.3
+key "channel up"                        0x70 0.3
+key "menu"                              0xb0 0.3
+key "source"                            0xd0 0.3
+key "volume down, held"                 0x50 1.0
+key "no key (between two windows)"       0x40 0.3
+key "power, short"                      0x10 0.5
+key "power, long (2 s)"                 0x10 2.6
 board keylock 1
-echo "  key-lock mode on (device information 34 = 1):"
-key "volume up: the key-lock code 744"           0x30 0.3
-key "power, short: still KEY_POWER"              0x10 0.5
+echo "  -- key-lock mode on (device information 34 holds 1) --"
+key "volume up"                         0x30 0.3
+key "power, short"                      0x10 0.5
 board keylock 0
+echo "heard $heard"
 STEPS
 
 # The harness runs the session as its only scenario and hands back what it saw.
@@ -69,25 +95,20 @@ if [ ! -s "$out/events" ]; then
     exit 1
 fi
 
-steps_first=$(head -n1 "$out/steps")
-echo "tavrion on a real Linux kernel: $steps_first"
-echo "Key layout examples/key_pad.xml on the simulated board, LSADC channel 1."
+echo "tavrion on a real Linux kernel: $(head -n1 "$out/steps")"
+echo "Key layout: examples/key_pad.xml on the simulated board (LSADC channel 1, idle reading 0xff)."
 echo
-echo "Session:"
-tail -n +2 "$out/steps" | grep -v '^evdump'
-echo
-echo "The device, as the kernel reports it:"
+echo "The device, as the kernel describes it:"
 grep -v '^event ' "$out/events" | sed 's/^/  /'
 echo
-echo "Events read from the device (each is followed by a SYN_REPORT, not shown):"
-awk '$1 == "event" && $2 == 1 {
-        name = ($6 == "?") ? "code " $3 : $6
-        state = ($4 == 1) ? "down" : ($4 == 0) ? "up" : ($4 == 2) ? "repeat" : "value " $4
-        printf "  %-18s %s\n", name, state
-        next
-     }
-     $1 == "event" && $2 == 0 { next }
-     $1 == "event" { print "  " $0 }' "$out/events"
+echo "Session (each press with the events its own listener read back):"
+tail -n +2 "$out/steps" | grep -v -e '^evdump' -e '^heard '
+echo
+# The harness's dumper listened to the whole session: a cross-check of the lines above.
+total=$(grep -c '^event 1 ' "$out/events" || true)
+shown=$(awk '$1 == "heard" { print $2 }' "$out/steps")
+echo "Over the whole session the harness's dumper read $total key events (each followed by a"
+echo "SYN_REPORT); the presses above account for $shown."
 echo
 echo "Daemon log:"
 sed 's/^/  /' "$out/log"
