@@ -144,19 +144,6 @@ missing_log_lines() {
          END { for (; i < n; i++) print want[i] }' "$expected" "$actual"
 }
 
-# Leaves out a key-up that a key-down of the same key follows at once, with their sync events:
-# what a held immediate key shows when the emulated CPU leaves 40 ms between two of its samples.
-rejoined_events() {
-    awk 'function flush() { printf "%s", held; held = ""; state = 0 }
-         state == 1 { if ($1 == "event" && $2 == 0) { held = held $0 "\n"; state = 2; next } flush() }
-         state == 2 { if ($1 == "event" && $2 == 1 && $4 == 1 && $3 == code) { held = ""; state = 3; next }
-                      flush() }
-         state == 3 { state = 0; if ($1 == "event" && $2 == 0) next }
-         $1 == "event" && $2 == 1 && $4 == 0 { held = $0 "\n"; code = $3; state = 1; next }
-         { print }
-         END { flush() }'
-}
-
 # Compares one scenario; prints what differs and returns non-zero on any difference.
 check_scenario() {
     local name=$1 got=$2 want=$scenario_root/$1 ok=0 expected_status actual_status missing line
@@ -173,10 +160,6 @@ check_scenario() {
         ok=1
     fi
     local events=$got/events
-    if [ -f "$want/rejoin-holds" ]; then
-        rejoined_events <"$got/events" >"$got/events.rejoined"
-        events=$got/events.rejoined
-    fi
     if [ -f "$want/expected" ] && ! diff -q "$want/expected" "$events" >/dev/null; then
         echo "  events differ (- expected, + dumped):"
         diff -u --label expected --label dumped "$want/expected" "$events" | sed 's/^/    /'
