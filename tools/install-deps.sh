@@ -15,10 +15,12 @@ wanted=$(cat "${lists[@]}" | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^
 native=$(dpkg --print-architecture)
 missing=()
 for pkg in $wanted; do
-    # Ask for one architecture: with a foreign copy installed too, a bare name answers twice.
-    query=$pkg
-    case "$pkg" in *:*) ;; *) query="$pkg:$native" ;; esac
-    status=$(dpkg-query -W -f='${Status}' "$query" 2>/dev/null || true)
+    # A bare name means the native or the architecture-independent package, not a foreign copy.
+    name=${pkg%%:*}
+    want=$native
+    case "$pkg" in *:*) want=${pkg#*:} ;; esac
+    status=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$name" 2>/dev/null |
+             awk -v a="$want" '$4 == a || $4 == "all" { print $1, $2, $3; exit }' || true)
     [ "$status" = "install ok installed" ] || missing+=("$pkg")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
