@@ -2,7 +2,6 @@
 
 #include <android/log.h>
 #include <cutils/properties.h>
-#include <errno.h>
 #include <string.h>
 
 #include "sdk/hi_sdk_api.h"
@@ -136,29 +135,3 @@ HI_S32 HI_UNF_PDM_SetDevInfo(HI_U32 type, HI_VOID* data, HI_U32 size) {
 // No customisation files in memory: the layout is set by the benchmark itself.
 int CUST_TYPE_CONFIG = 1;
 char* hi_get_one_cfg_file(const char*, int, char*) { return nullptr; }
-
-int memset_s(void* dest, size_t destMax, int c, size_t count) {
-    if (dest == nullptr || destMax == 0) return EINVAL;
-    if (count > destMax) {
-        memset(dest, c, destMax);
-        return ERANGE;
-    }
-    memset(dest, c, count);
-    return 0;
-}
-
-int strncpy_s(char* dest, size_t destMax, const char* src, size_t count) {
-    if (dest == nullptr || destMax == 0) return EINVAL;
-    if (src == nullptr) {
-        dest[0] = '\0';
-        return EINVAL;
-    }
-    size_t length = strnlen(src, count);
-    if (length >= destMax) {
-        dest[0] = '\0';
-        return ERANGE;
-    }
-    memcpy(dest, src, length);
-    dest[length] = '\0';
-    return 0;
-}
