@@ -45,7 +45,7 @@ key() {
     evdump --wait 5000 >/tmp/press 2>/dev/null &
     listener=$!
     tries=0
-    while ! grep -q '^keys:' /tmp/press && [ $tries -lt 100 ]; do
+    while ! grep -q '^keys:' /tmp/press 2>/dev/null && [ $tries -lt 100 ]; do
         usleep 20000
         tries=$((tries + 1))
     done
