@@ -1,24 +1,33 @@
-# Thin wrapper over the CMake presets and the test scripts.
-.PHONY: all deps build release windows armhf test unit e2e wine armhf-test armhf-e2e demo bench format clean
+# Thin wrapper over the CMake presets and the test scripts. Each target installs the packages it
+# needs first (tools/deps/<list>.list; quiet when they are all there).
+DEPS = tools/install-deps.sh
+
+.PHONY: all deps build release windows armhf test unit e2e wine armhf-test armhf-e2e demo bench \
+        format clean
 
 all: build
 
+# Every package any target needs.
 deps:
-	@tools/install-deps.sh
+	@$(DEPS)
 
-build: deps
+build:
+	@$(DEPS) build kernel
 	@cmake --preset host >/dev/null
 	@cmake --build --preset host
 
-release: deps
+release:
+	@$(DEPS) build kernel bench
 	@cmake --preset host-release >/dev/null
 	@cmake --build --preset host-release
 
-windows: deps
+windows:
+	@$(DEPS) build windows
 	@cmake --preset windows-i686 >/dev/null
 	@cmake --build --preset windows-i686
 
-armhf: deps
+armhf:
+	@$(DEPS) build armhf
 	@cmake --preset linux-armhf >/dev/null
 	@cmake --build --preset linux-armhf
 
@@ -40,16 +49,17 @@ armhf-test: armhf
 armhf-e2e: armhf
 	@TAVRION_E2E_ARCH=armhf tests/e2e/run.sh
 
-demo: release
+# Only what the demonstration runs: the release daemon and the event dumper.
+demo:
+	@$(DEPS) build kernel
+	@cmake --preset host-release >/dev/null
+	@cmake --build --preset host-release --target tavrion evdump
 	@tools/demo.sh
 
 bench: release
 	@bench/run.sh
 
-test: unit
-	@[ ! -x tests/windows/run.sh ] || $(MAKE) --no-print-directory wine
-	@[ ! -x tests/e2e/run.sh ] || $(MAKE) --no-print-directory e2e
-	@[ ! -f cmake/armhf.cmake ] || $(MAKE) --no-print-directory armhf-test armhf-e2e
+test: unit wine e2e armhf-test armhf-e2e
 	@echo "All test suites passed."
 
 format:
