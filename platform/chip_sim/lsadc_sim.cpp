@@ -47,15 +47,15 @@ static void ArmForMask(uint32_t channelMask) {
     if (!TimerStillOurs()) {
         return;
     }
-    struct itimerspec spec;
-    memset(&spec, 0, sizeof spec);
+    struct itimerspec timing;
+    memset(&timing, 0, sizeof timing);
     if (channelMask != 0) {
         uint32_t period = ConversionPeriodMs();
-        spec.it_interval.tv_sec = period / 1000;
-        spec.it_interval.tv_nsec = static_cast<long>(period % 1000) * 1000000L;
-        spec.it_value = spec.it_interval;
+        timing.it_interval.tv_sec = period / 1000;
+        timing.it_interval.tv_nsec = static_cast<long>(period % 1000) * 1000000L;
+        timing.it_value = timing.it_interval;
     }
-    timerfd_settime(conversionTimer, 0, &spec, nullptr);
+    timerfd_settime(conversionTimer, 0, &timing, nullptr);
 }
 
 HI_S32 HI_UNF_LSADC_Init(HI_VOID) {
