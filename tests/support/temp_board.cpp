@@ -58,6 +58,4 @@ void TempBoard::Remove(const std::string& relative) const {
     fs::remove(fs::path(root_) / relative, ignored);
 }
 
-void TempBoard::WriteKeyPad(const std::string& xml) const {
-    Write("cfg/atv/etc/key_pad.xml", xml);
-}
+void TempBoard::WriteKeyPad(const std::string& xml) const { Write("cfg/atv/etc/key_pad.xml", xml); }
