@@ -191,7 +191,8 @@ void SampleAdcGroup(int g) {
         if (levels <= kKeySlots) slot = keyIndex;
     }
 
-    if (code == lastCode[g]) {
+    const bool firstOfRun = code != lastCode[g];
+    if (!firstOfRun) {
         ++stableCount[g];
     } else {
         lastCode[g] = code;
@@ -202,8 +203,9 @@ void SampleAdcGroup(int g) {
     bool shutdown = ShutdownOn();
     if (idle) {
         ReleaseKeys(keys, levels, shutdown);
-    } else if (code == kKeyLockCode && levels == 1 && !shutdown) {
-        // A locked set still answers its single power key at once, at every sample.
+    } else if (code == kKeyLockCode && levels == 1 && !shutdown && firstOfRun) {
+        // A locked set still answers its single power key at once, before any debounce, but once
+        // per press: every click toggles the screen, so one at each sample would flicker it.
         Click(kPowerCode);
     }
 

@@ -187,8 +187,7 @@ const Key kMenu80{0x80, 139, 358, 800, 0};
 const std::string kOn = kDisplayLock + "true\n", kOff = kDisplayLock + "false\n";
 const std::string kShutOn = kShutdown + "true\n", kWrap = "@4294967195 ";
 const std::string kShort = "L1 0x40*10 255*10", kLong = "L1 0x40*84 255*10";
-const std::string kLockHeld = Join({Rep(P, 4), "744:1", Rep(P, 6), "744:0"});
-const std::string kLockHeldLong = Join({Rep(P, 4), "744:1", Rep(P, 80), "744:0"});
+const std::string kLockHeld = Join({P, "744:1 744:0"});
 
 // clang-format off
 const Scenario kScenarios[] = {
@@ -223,7 +222,8 @@ const Scenario kScenarios[] = {
     {"LevelsAbove8", std::vector<Key>(9, kMenu), "", "0x40*99", ""},
     // Key-lock mode, one long-press key: display lock x shutdown.
     {"LockOnShutOffShort", {kLocked115}, kOn, kShort, kLockHeld},
-    {"LockOnShutOffLong", {kLocked115}, kOn, kLong, kLockHeldLong},
+    {"LockOnShutOffLong", {kLocked115}, kOn, kLong, kLockHeld},
+    {"LockBlip", {kLocked115}, kOn, "L1 0x40*9 F*1 0x40*9 255*9", Join({P, "744:1", P, "744:0"})},
     {"LockOnShutOnShort", {kLocked115}, kOn + kShutOn, kShort, "744:1 744:0"},
     {"LockOnShutOnLong", {kLocked115}, kOn + kShutOn, kLong, P},
     {"LockOffShutOffShort", {kPower116}, kOff, kShort, P},
@@ -283,7 +283,7 @@ TEST_F(Scanner, SettingsReadAtEverySample) {
     Play("0x40*2");
     board.Write("props", kOn + kShutdown + "true");
     Play("0x40*100 255*10");
-    EXPECT_EQ(Take(), Join({Rep(P, 2), P}));
+    EXPECT_EQ(Take(), Join({P, P}));
 }
 
 TEST_F(Scanner, GroupsShareTheCurrentKey) {
