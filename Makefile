@@ -3,7 +3,7 @@
 DEPS = tools/install-deps.sh
 
 .PHONY: all deps build release windows armhf test unit e2e wine armhf-test armhf-e2e demo bench \
-        format clean
+        fuzz-build fuzz fuzz-smoke format clean
 
 all: build
 
@@ -59,7 +59,21 @@ demo:
 bench: release
 	@bench/run.sh
 
-test: unit wine e2e armhf-test armhf-e2e
+# Every fuzz target and the scanner soak, FUZZ_S seconds each (FUZZ_JOBS at a time, default 2).
+FUZZ_S ?= 60
+fuzz-build:
+	@$(DEPS) build fuzz
+	@cmake --preset host-fuzz >/dev/null
+	@cmake --build --preset host-fuzz
+
+fuzz: fuzz-build
+	@tests/fuzz/run.sh $(FUZZ_S)
+
+# A short run of each from the seed corpora, with fixed seeds.
+fuzz-smoke: fuzz-build
+	@tests/fuzz/run.sh --smoke 10
+
+test: unit fuzz-smoke wine e2e armhf-test armhf-e2e
 	@echo "All test suites passed."
 
 format:
