@@ -11,7 +11,7 @@ static constexpr uint32_t kIdleReading = 255;
 static constexpr HI_S32 kLsadcDescriptor = 3;
 
 struct Property {
-    char name[PROPERTY_KEY_MAX];
+    char name[kBoardPropertyName];
     char value[PROPERTY_VALUE_MAX];
 };
 
@@ -62,7 +62,7 @@ void SetBoardGpioLevel(uint32_t line, int level) {
 void SetBoardKeyLock(int32_t value) { keyLock = value; }
 
 int SetBoardProperty(const char* name, const char* value) {
-    if (strlen(name) >= PROPERTY_KEY_MAX || strlen(value) >= PROPERTY_VALUE_MAX) return -1;
+    if (strlen(name) >= kBoardPropertyName || strlen(value) >= PROPERTY_VALUE_MAX) return -1;
     int slot = 0;
     while (slot < propertyCount && strcmp(properties[slot].name, name) != 0) ++slot;
     if (slot == kBoardProperties) return -1;

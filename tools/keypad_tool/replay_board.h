@@ -12,6 +12,9 @@ constexpr uint32_t kBoardChannels = 256;
 constexpr uint32_t kBoardGpioLines = 255 * 8 + 255 + 1;
 // Distinct system properties that the board holds.
 constexpr int kBoardProperties = 32;
+// Room for a property name and its end. Names are not bound to the old 32-byte limit of
+// PROPERTY_KEY_MAX: the daemon's own are up to 48 characters long.
+constexpr int kBoardPropertyName = 128;
 // The result of a channel read that the trace made fail.
 constexpr HI_S32 kBoardReadFault = static_cast<HI_S32>(0x80470001u);
 

@@ -3,10 +3,8 @@
 #include <ctype.h>
 #include <string.h>
 
-#include "replay_board.h"
-
 static constexpr int kMaxWords = 5;
-static constexpr size_t kMaxWordLength = PROPERTY_KEY_MAX + PROPERTY_VALUE_MAX;
+static constexpr size_t kMaxWordLength = kBoardPropertyName + PROPERTY_VALUE_MAX;
 
 struct Words {
     char word[kMaxWords][kMaxWordLength + 1];
@@ -105,7 +103,7 @@ static int ParseProp(const Words& words, TraceStep& step, const char** why) {
     if (!equals || equals == words.word[2]) return Fail(why, "expected: <ms> prop <name>=<value>");
     size_t nameLength = static_cast<size_t>(equals - words.word[2]);
     if (nameLength >= sizeof step.name || strlen(equals + 1) >= sizeof step.text) {
-        return Fail(why, "property names hold at most 31 characters, values 91");
+        return Fail(why, "property names hold at most 127 characters, values 91");
     }
     step.kind = kTraceProp;
     memcpy(step.name, words.word[2], nameLength);

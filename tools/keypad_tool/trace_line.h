@@ -11,6 +11,8 @@
 #include <cutils/properties.h>
 #include <stdint.h>
 
+#include "replay_board.h"
+
 enum TraceKind { kTraceAdc, kTraceAdcFail, kTraceGpio, kTraceKeyLock, kTraceProp };
 
 struct TraceStep {
@@ -18,7 +20,7 @@ struct TraceStep {
     TraceKind kind;
     uint32_t target;  // channel or line
     uint32_t value;   // reading, level or key-lock value
-    char name[PROPERTY_KEY_MAX];
+    char name[kBoardPropertyName];
     char text[PROPERTY_VALUE_MAX];
 };
 
