@@ -1,5 +1,6 @@
 #!/bin/sh
-# A real-kernel scenario replayed: its steps (board presses, releases and pauses) become a trace,
+# A real-kernel scenario replayed: its steps (board presses and releases, key-lock values,
+# properties and pauses) become a trace,
 # and keypad-tool replay must send the key events that the kernel device delivered in the VM
 # (the scenario's expected), in the same order. Where a transcript SCENARIO.replay lies beside
 # this script, the events' times must match it too.
@@ -15,6 +16,8 @@ trap 'rm -rf "$work"' EXIT
 awk '/^#/ || NF == 0 { next }
      $1 == "board" && $2 == "press"   { ch = $3; v = $4; printf "%d adc %s %s\n", t, ch, v; next }
      $1 == "board" && $2 == "release" { ch = $3; v = "0xff"; printf "%d adc %s %s\n", t, ch, v; next }
+     $1 == "board" && $2 == "keylock" { printf "%d keylock %s\n", t, $3; next }
+     $1 == "board" && $2 == "prop"    { printf "%d prop %s=%s\n", t, $3, $4; next }
      $1 == "sleep"                    { t += int($2 * 1000 + 0.5); next }
      { print "steps: cannot convert: " $0 > "/dev/stderr"; failed = 1; exit 1 }
      END { if (!failed) printf "%d adc %s %s\n", t, ch, v }' t=1000 "$scenario/steps" \
