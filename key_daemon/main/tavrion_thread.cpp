@@ -15,7 +15,7 @@ int epollFd = -1;
 
 // GPIO lines are polled, not signalled: the pause keeps the poller from taking a whole core
 // while still giving several passes within a key press.
-static const useconds_t kGpioPassPauseUs = 10 * 1000;
+static const useconds_t kGpioPassPauseUs = kGpioPassPauseMs * 1000;
 static const useconds_t kFailedWaitPauseUs = 100 * 1000;
 static const int kMaxWaitEvents = 16;
 
@@ -27,7 +27,7 @@ static void PollGpioKeys() {
     }
 }
 
-static void SampleEnabledGroups() {
+void SampleEnabledGroups() {
     for (int g = 0; g < kAdcGroupCount; ++g) {
         if (keyGroups[g].enable != 0) {
             SampleAdcGroup(g);

@@ -4,6 +4,11 @@
 
 extern int epollFd;
 
+// Pause between two passes over the GPIO keys.
+constexpr unsigned int kGpioPassPauseMs = 10;
+
+// One sample of every enabled ADC group: the work of each wake-up.
+void SampleEnabledGroups();
 void TavrionThread();
 // Starts the worker and waits for it; -1 if the thread cannot be created (errno tells why).
 int ThreadProcess();

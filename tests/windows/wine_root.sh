@@ -40,18 +40,14 @@ wine_i386_runs() {
 }
 
 # Where the kernel cannot run them (32-bit support switched off), a statically linked
-# qemu-i386 is registered for them with the F flag, which opens it at once so that it works
-# inside the chroot too. Releases before 8 place their own memory at 0x7ffe0000, the page every
-# Windows process expects for its shared user data, so it comes from the backports suite, whose
-# qemu-user is linked statically.
-wine_register_qemu() {
-    local cache=$1 binfmt=/proc/sys/fs/binfmt_misc
-    [ "$(id -u)" -eq 0 ] || { echo "32-bit x86 programs cannot run here; run as root" >&2; return 1; }
-    [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" || return 1
-    [ -e "$binfmt/sumvault-i386" ] && return 0
-    local qemu=$cache/qemu-i386-static
+# qemu-i386 runs them, registered with binfmt_misc's F flag, which opens it at once so that it
+# works inside the chroot too. Releases before 8 place their own memory at 0x7ffe0000, the page
+# every Windows process expects for its shared user data, so it comes from the backports suite,
+# whose qemu-user is linked statically. Prints its path.
+wine_fetch_qemu() {
+    local cache=$1 qemu=$1/qemu-i386-static
     if [ ! -x "$qemu" ]; then
-        local codename tmp
+        local codename tmp copied
         codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
         tmp=$(mktemp -d)
         echo "Fetching a static qemu-i386 from $codename-backports" >&2
@@ -59,22 +55,48 @@ wine_register_qemu() {
         "$root/tools/foreign-root.sh" fetch "$(dpkg --print-architecture)" "$codename-backports" \
             qemu-user "$tmp" &&
             dpkg -x "$tmp"/qemu-user_*.deb "$tmp/x" && cp "$tmp/x/usr/bin/qemu-i386" "$qemu"
-        local copied=$?
+        copied=$?
         rm -rf "$tmp"
         [ "$copied" -eq 0 ] || return 1
     fi
+    echo "$qemu"
+}
+
+# Registers qemu-i386 for 32-bit x86 programs in the binfmt_misc mounted at $1.
+wine_register_qemu() {
+    local binfmt=$1 qemu=$2
+    [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" || return 1
+    [ -e "$binfmt/sumvault-i386" ] && return 0
     printf '%s' ':sumvault-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':F' \
         >"$binfmt/register"
 }
 
+# From Linux 6.7 a user namespace may mount a binfmt_misc of its own, which leaves the machine's
+# alone; older kernels take the registration for the whole machine, which needs root.
+wine_own_binfmt() {
+    local version
+    version=$(uname -r | awk -F'[.-]' '{ print $1 * 1000 + $2 }')
+    [ "$version" -ge 6007 ]
+}
+
 # Prepares the root (outside the namespace): fetched and unpacked once, then reused.
+# SUMVAULT_WINE_QEMU=1 runs Wine under qemu-i386 even where the kernel runs it natively.
 wine_prepare() {
     local cache=$1
     wine_root=$("$root/tools/foreign-root.sh" root wine) || return 1
     wine_add_zlib || { echo "no zlib1.dll in $wine_root" >&2; return 1; }
     wine_add_locale || return 1
-    wine_i386_runs || wine_register_qemu "$cache" || return 1
-    wine_i386_runs || { echo "32-bit x86 programs do not run on this kernel" >&2; return 1; }
+    wine_qemu=""
+    if [ "${SUMVAULT_WINE_QEMU:-0}" = 1 ] || ! wine_i386_runs; then
+        wine_qemu=$(wine_fetch_qemu "$cache") || return 1
+        if ! wine_own_binfmt; then
+            [ "$(id -u)" -eq 0 ] || { echo "32-bit x86 programs cannot run here; run as root" >&2; return 1; }
+            wine_register_qemu /proc/sys/fs/binfmt_misc "$wine_qemu" || return 1
+            wine_qemu=""
+        fi
+    fi
+    [ -n "$wine_qemu" ] || wine_i386_runs ||
+        { echo "32-bit x86 programs do not run on this kernel" >&2; return 1; }
 }
 
 # Re-runs the calling script ($0 "$@") inside the namespace, once the root is ready.
@@ -85,11 +107,16 @@ wine_enter() {
         wine_prepare "$cache" || return 1
         mkdir -p /tmp/.X11-unix
         chmod 1777 /tmp/.X11-unix
-        SUMVAULT_WINE_ROOT=$wine_root exec unshare --user --map-root-user --mount --pid --fork \
-            --kill-child "$0" "$@"
+        SUMVAULT_WINE_ROOT=$wine_root SUMVAULT_WINE_QEMU_PATH=$wine_qemu exec unshare --user \
+            --map-root-user --mount --pid --fork --kill-child "$0" "$@"
     fi
     wine_root=$SUMVAULT_WINE_ROOT
     local dir
+    if [ -n "${SUMVAULT_WINE_QEMU_PATH:-}" ]; then
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+            wine_register_qemu /proc/sys/fs/binfmt_misc "$SUMVAULT_WINE_QEMU_PATH" &&
+            wine_i386_runs || { echo "qemu-i386 could not be registered in the namespace" >&2; return 1; }
+    fi
     mount -t proc proc "$wine_root/proc" 2>/dev/null ||
         { mkdir -p "$wine_root/proc" && mount -t proc proc "$wine_root/proc"; } || return 1
     mkdir -p "$wine_root/dev" "$wine_root/tmp"

@@ -1,0 +1,45 @@
+#include "check_command.h"
+
+#include <stdio.h>
+#include <tinyxml2.h>
+
+#include "daemon_startup.h"
+#include "finding.h"
+#include "layout_checks.h"
+#include "layout_elements.h"
+#include "layout_file.h"
+#include "layout_report.h"
+
+// The document must outlive the findings' element pointers: it lives as long as the process.
+static tinyxml2::XMLDocument document;
+
+int FindLayoutProblems(const char* file, LayoutElements& elements, Findings& findings) {
+    findings.clear();
+    if (LoadLayoutFile(file, document) != 0) return -1;
+    WalkLayout(document, elements, findings);
+    // The records come from the daemon's own reading of the file; a root it rejects leaves
+    // them all off, and the walk has said why.
+    StartDaemonOnLayout(file);
+    CheckLayout(elements, findings);
+    SortFindings(findings);
+    return 0;
+}
+
+int RunCheck(const CheckOptions& options) {
+    Findings findings;
+    LayoutElements elements;
+    if (FindLayoutProblems(options.file, elements, findings) != 0) return 2;
+
+    const int errors = CountFindings(findings, kError);
+    const int warnings = CountFindings(findings, kWarning);
+    if (!options.quiet) {
+        PrintLayout(stdout, options.file, elements);
+        printf(findings.empty() ? "Findings: none\n" : "Findings:\n");
+    }
+    PrintFindings(stdout, options.file, findings);
+    if (!options.quiet && !findings.empty()) {
+        printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
+               warnings == 1 ? "" : "s");
+    }
+    return errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
+}

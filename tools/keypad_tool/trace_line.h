@@ -1,0 +1,31 @@
+// One line of a replay trace: what the board does from a given millisecond on.
+//
+//   <ms> adc <channel> <reading>    the channel reads this (decimal or 0x-hex)
+//   <ms> adc <channel> fail         reads of the channel fail
+//   <ms> gpio <line> <level>        GPIO line group * 8 + pin goes to 0 (pressed) or 1
+//   <ms> keylock 0|1                the key-lock value of the device information
+//   <ms> prop <name>=<value>        a system property (an empty value unsets it)
+//   # comment                       also after a step; blank lines are fine
+#pragma once
+
+#include <cutils/properties.h>
+#include <stdint.h>
+
+#include "replay_board.h"
+
+enum TraceKind { kTraceAdc, kTraceAdcFail, kTraceGpio, kTraceKeyLock, kTraceProp };
+
+struct TraceStep {
+    uint64_t ms;
+    TraceKind kind;
+    uint32_t target;  // channel or line
+    uint32_t value;   // reading, level or key-lock value
+    char name[kBoardPropertyName];
+    char text[PROPERTY_VALUE_MAX];
+};
+
+// Times beyond this (about 31 years) are refused, so that stepping time never overflows.
+constexpr uint64_t kMaxTraceMs = 1000000000000ull;
+
+// 1: the line holds a step; 0: blank or comment; -1: malformed, and *why says what is wrong.
+int ParseTraceLine(const char* line, TraceStep& step, const char** why);
