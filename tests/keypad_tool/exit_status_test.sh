@@ -26,7 +26,7 @@ tool="$*"
 sed 's/KeyCode="0x73"/KeyCode="73"/' examples/key_pad.xml >"$work/warnings.xml"
 printf '<key_pad_xml>\n<g>\n</key_pad_xml>\n' >"$work/broken.xml"
 : >"$work/empty.xml"
-printf '1000 adc 1 0x30\n1300 adc 1 0xff\n1800 keylock 1\n' >"$work/good.trace"
+printf '1000 adc 1 0x30\n1300 adc 1 0xff\n1500 stall 200\n1800 keylock 1\n' >"$work/good.trace"
 printf '1000 adc 1 0x30\n# released\n1300 adc one 0xff\n' >"$work/bad.trace"
 printf '1000 adc 1 0x30\n900 adc 1 0xff\n' >"$work/back.trace"
 

@@ -9,9 +9,12 @@ static ReplayMode mode;
 static uint32_t period;
 static uint64_t nextWakeMs;
 static uint64_t wakeups;
+// The worker is not scheduled before this time.
+static uint64_t stallEndMs;
 
 int ReplayBegin(const char* layoutPath, uint32_t periodMs, ReplayEventSink sink, void* context) {
     wakeups = 0;
+    stallEndMs = 0;
     period = periodMs != 0 ? periodMs : kDefaultPeriodMs;
     int loaded = StartDaemonOnLayout(layoutPath);
     ResetVirtualDevices(sink, context);
@@ -32,6 +35,12 @@ int ReplayBegin(const char* layoutPath, uint32_t periodMs, ReplayEventSink sink,
 static void RunBefore(uint64_t limit) {
     if (mode == kReplayIdle) return;
     while (nextWakeMs < limit) {
+        if (nextWakeMs < stallEndMs) {
+            // The wake-ups that a stalled worker misses collapse into one when it runs again: the
+            // descriptor stays readable, and GPIO passes simply resume.
+            nextWakeMs = stallEndMs;
+            continue;
+        }
         SetVirtualMs(nextWakeMs);
         if (mode == kReplayGpio) {
             DoGpioPowerOpt();
@@ -60,6 +69,9 @@ static int Apply(const TraceStep& step) {
             return 0;
         case kTraceProp:
             return SetBoardProperty(step.name, step.text) == 0 ? 0 : kReplayTooManyProperties;
+        case kTraceStall:
+            if (step.ms + step.value > stallEndMs) stallEndMs = step.ms + step.value;
+            return 0;
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "trace_line.h"
 
 #include <ctype.h>
+#include <stdio.h>
 #include <string.h>
 
 static constexpr int kMaxWords = 5;
@@ -112,6 +113,17 @@ static int ParseProp(const Words& words, TraceStep& step, const char** why) {
     return 1;
 }
 
+static int ParseStall(const Words& words, TraceStep& step, const char** why) {
+    uint64_t duration = 0;
+    // A minute is far longer than any scheduling delay and keeps a stall's end in range.
+    if (words.count != 3 || !Number(words.word[2], false, kMaxStallMs, duration)) {
+        return Fail(why, "expected: <ms> stall <duration>, at most 60000 ms");
+    }
+    step.kind = kTraceStall;
+    step.value = static_cast<uint32_t>(duration);
+    return 1;
+}
+
 int ParseTraceLine(const char* line, TraceStep& step, const char** why) {
     Words words;
     if (Split(line, words) != 0) return Fail(why, "too many words, or a word too long");
@@ -125,5 +137,25 @@ int ParseTraceLine(const char* line, TraceStep& step, const char** why) {
     if (strcmp(kind, "gpio") == 0) return ParseGpio(words, step, why);
     if (strcmp(kind, "keylock") == 0) return ParseKeyLock(words, step, why);
     if (strcmp(kind, "prop") == 0) return ParseProp(words, step, why);
-    return Fail(why, "unknown step (adc, gpio, keylock or prop)");
+    if (strcmp(kind, "stall") == 0) return ParseStall(words, step, why);
+    return Fail(why, "unknown step (adc, gpio, keylock, prop or stall)");
+}
+
+int FormatTraceStep(const TraceStep& step, char* line, size_t size) {
+    const unsigned long long ms = step.ms;
+    switch (step.kind) {
+        case kTraceAdc:
+            return snprintf(line, size, "%llu adc %u 0x%x", ms, step.target, step.value);
+        case kTraceAdcFail:
+            return snprintf(line, size, "%llu adc %u fail", ms, step.target);
+        case kTraceGpio:
+            return snprintf(line, size, "%llu gpio %u %u", ms, step.target, step.value);
+        case kTraceKeyLock:
+            return snprintf(line, size, "%llu keylock %u", ms, step.value);
+        case kTraceProp:
+            return snprintf(line, size, "%llu prop %s=%s", ms, step.name, step.text);
+        case kTraceStall:
+            return snprintf(line, size, "%llu stall %u", ms, step.value);
+    }
+    return snprintf(line, size, "# %llu: unknown step", ms);
 }
