@@ -31,12 +31,20 @@ static uint32_t stableCount[kAdcGroupCount];
 static int keyIndex;
 // The group whose confirmed sample pressed currentKey; only that group's samples release it.
 static int currentKeyGroup;
+// Whether the group's last sample read idle, and since when it has: when the keys were let go.
+static bool wasIdle[kAdcGroupCount];
+static uint64_t idleSinceMs[kAdcGroupCount];
+// The group's key-lock power click went out during the press that is going on.
+static bool powerClicked[kAdcGroupCount];
 
 void ResetAdcScanner() {
     memset(lastCode, 0, sizeof lastCode);
     memset(stableCount, 0, sizeof stableCount);
     keyIndex = 0;
     currentKeyGroup = 0;
+    memset(wasIdle, 0, sizeof wasIdle);
+    memset(idleSinceMs, 0, sizeof idleSinceMs);
+    memset(powerClicked, 0, sizeof powerClicked);
 }
 
 // A setting whose first property reads "Null" is decided by its second property. Properties are
@@ -109,15 +117,15 @@ int MapKeyValue(int group, unsigned int reading, int& keyIndex) {
     return code == kPowerCode ? kPowerCode : kKeyLockCode;
 }
 
-// The panel reads idle: a long-press key that was timed, held long enough not to be bounce and
-// not yet sent as a long press, goes out now as a short press. Every slot's press ends here.
-static void ReleaseKeys(KeyArry& keys, unsigned int levels, bool shutdown) {
-    const uint64_t now = MonotonicMs();
+// The panel reads idle, confirmed, since releasedAt: a long-press key that was timed, held long
+// enough not to be bounce and not yet sent as a long press, goes out now as a short press. Every
+// slot's press ends here.
+static void ReleaseKeys(KeyArry& keys, unsigned int levels, bool shutdown, uint64_t releasedAt) {
     const unsigned int slots = levels < kKeySlots ? levels : kKeySlots;
     for (unsigned int j = 0; j < slots; ++j) {
         KeyPressState& state = keys.keyState[j];
         if (state.pressTime != 0 && state.longPressSent == 0 &&
-            Elapsed(state.pressTime, now, kMinPressMs)) {
+            Elapsed(state.pressTime, releasedAt, kMinPressMs)) {
             if (pdmKeyLock == 1 && levels == 1) {
                 Click(shutdown ? kKeyLockCode : kPowerCode);
                 ClearPress(state);
@@ -200,13 +208,21 @@ void SampleAdcGroup(int g) {
     }
 
     const bool idle = code == 0 && slot == static_cast<int>(levels);
+    if (idle && !wasIdle[g]) idleSinceMs[g] = MonotonicMs();
+    wasIdle[g] = idle;
     bool shutdown = ShutdownOn();
-    if (idle) {
-        ReleaseKeys(keys, levels, shutdown);
-    } else if (code == kKeyLockCode && levels == 1 && !shutdown && firstOfRun) {
+    // Only a confirmed idle panel ends a press. Contact bounce, a failed read or the ladder passing
+    // another key's window for fewer than four samples are part of the press: ending it there
+    // would send a long-press key's short click in the middle of a long press, and then its long
+    // click as well. The 40 ms that tell a press from bounce still run to the first idle sample.
+    if (idle && stableCount[g] >= kConfirmRun) {
+        ReleaseKeys(keys, levels, shutdown, idleSinceMs[g]);
+        powerClicked[g] = false;
+    } else if (code == kKeyLockCode && levels == 1 && !shutdown && !powerClicked[g]) {
         // A locked set still answers its single power key at once, before any debounce, but once
-        // per press: every click toggles the screen, so one at each sample would flicker it.
+        // per press: every click toggles the screen, so a bouncing contact must not flicker it.
         Click(kPowerCode);
+        powerClicked[g] = true;
     }
 
     if (stableCount[g] < kConfirmRun) return;
