@@ -77,6 +77,12 @@ static bool Elapsed(uint64_t stamp, uint64_t now, uint64_t threshold) {
 }
 
 static void Click(uint32_t code) {
+    // The key-lock code and the power code also stand for other keys. When that code is down
+    // already as the immediate key (a locked key held on another ladder, the power key held as
+    // key lock comes on), the kernel would drop the click's key-down and take its key-up as the
+    // end of the hold: the key that is down goes up when it is let go, and that press stands for
+    // the click.
+    if (currentKey != 0 && code == currentKey) return;
     WriteEventToDevice(code, 1);
     WriteEventToDevice(code, 0);
 }

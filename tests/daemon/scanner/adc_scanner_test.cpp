@@ -227,6 +227,9 @@ const Scenario kScenarios[] = {
     {"LockOnShutOffShort", {kLocked115}, kOn, kShort, kLockHeld},
     {"LockOnShutOffLong", {kLocked115}, kOn, kLong, kLockHeld},
     {"LockBlip", {kLocked115}, kOn, "L1 0x40*9 F*1 0x40*9 255*9", Join({P, "744:1 744:0"})},
+    // No click of a code that is down already: key lock comes on while power is held.
+    {"PowerHeldAsLockComesOn", {{0x40, 116, 0, 800, 0}}, kOn, "0x40*10 L1 0x40*10 255*10",
+     "116:1 116:0 744:1 744:0"},
     {"LockOnShutOnShort", {kLocked115}, kOn + kShutOn, kShort, "744:1 744:0"},
     {"LockOnShutOnLong", {kLocked115}, kOn + kShutOn, kLong, P},
     {"LockOffShutOffShort", {kPower116}, kOff, kShort, P},
