@@ -12,8 +12,8 @@ static void Require(bool condition) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FILE* stream = size > 0 ? fmemopen(const_cast<uint8_t*>(data), size, "rb")
-                            : fopen("/dev/null", "rb");
+    FILE* stream =
+        size > 0 ? fmemopen(const_cast<uint8_t*>(data), size, "rb") : fopen("/dev/null", "rb");
     if (!stream) return 0;
     const bool accepted = readChecksumList(stream);
     fclose(stream);

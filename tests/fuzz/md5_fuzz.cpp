@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     uint8_t reference[EVP_MAX_MD_SIZE];
     unsigned int referenceSize = 0;
-    if (EVP_Digest(whole.data(), whole.size(), reference, &referenceSize, EVP_md5(), nullptr) != 1 ||
+    if (EVP_Digest(whole.data(), whole.size(), reference, &referenceSize, EVP_md5(), nullptr) !=
+            1 ||
         referenceSize != 16) {
         abort();
     }

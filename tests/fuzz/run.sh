@@ -20,7 +20,7 @@ budget=${1:?usage: run.sh [--smoke] SECONDS [TARGET...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(md5_fuzz checksum_list_fuzz layout_fuzz scanner_soak)
+    targets=(md5_fuzz checksum_list_fuzz layout_fuzz trace_fuzz scanner_soak)
 fi
 jobs=${FUZZ_JOBS:-2}
 
@@ -39,6 +39,7 @@ options() {
         md5_fuzz) echo "-max_len=16384" ;;
         checksum_list_fuzz) echo "-max_len=40000" ;;
         layout_fuzz) echo "-dict=$here/layout.dict -max_len=8192" ;;
+        trace_fuzz) echo "-max_len=4096" ;;
     esac
 }
 
@@ -47,7 +48,9 @@ run_one() {
     if [ "$target" = scanner_soak ]; then
         local seed=1
         [ $smoke -eq 1 ] || seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
-        "$bin/scanner_soak" --seed "$seed" --seconds "$budget" >"$log" 2>&1
+        mkdir -p "$work/findings/scanner_soak"
+        "$bin/scanner_soak" --seed "$seed" --seconds "$budget" --out "$work/findings/scanner_soak" \
+            >"$log" 2>&1
         return
     fi
     local findings=$work/findings/$target

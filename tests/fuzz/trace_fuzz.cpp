@@ -1,0 +1,56 @@
+// Any bytes as a replay trace through keypad-tool replay: the trace reader checks every line
+// and the replay engine plays it into the daemon on a shipped layout. On the side, every step
+// the reader accepts must print back as a line that reads as the same step.
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "replay_command.h"
+#include "trace_line.h"
+
+static std::string tracePath;
+
+static bool SameStep(const TraceStep& a, const TraceStep& b) {
+    return a.ms == b.ms && a.kind == b.kind && a.target == b.target && a.value == b.value &&
+           strcmp(a.name, b.name) == 0 && strcmp(a.text, b.text) == 0;
+}
+
+static void RoundTrip(const char* line) {
+    TraceStep step;
+    const char* why = nullptr;
+    if (ParseTraceLine(line, step, &why) != 1) return;
+    char printed[512];
+    if (FormatTraceStep(step, printed, sizeof printed) >= static_cast<int>(sizeof printed)) {
+        abort();
+    }
+    TraceStep again;
+    if (ParseTraceLine(printed, again, &why) != 1 || !SameStep(step, again)) abort();
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    tracePath = "/tmp/trace-fuzz-" + std::to_string(getpid()) + ".trace";
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        RoundTrip(text.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+    FILE* file = fopen(tracePath.c_str(), "wb");
+    if (!file) abort();
+    if (size > 0 && fwrite(data, 1, size, file) != size) abort();
+    fclose(file);
+    // One ladder of seven keys, or GPIO keys (which the daemon then polls alone).
+    ReplayOptions options = {size % 2 ? TRACE_FUZZ_GPIO_LAYOUT : TRACE_FUZZ_ADC_LAYOUT,
+                             tracePath.c_str(), 0};
+    RunReplay(options);
+    return 0;
+}
