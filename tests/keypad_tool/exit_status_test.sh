@@ -47,6 +47,9 @@ grep -q "KEY_VOLUMEUP (115) down" "$work/out" || { echo "FAIL: no volume up in t
 expect 2 "bad.trace:3: error: the channel must be" $tool replay examples/key_pad.xml "$work/bad.trace"
 [ -s "$work/out" ] && { echo "FAIL: a bad trace still printed: $(cat "$work/out")"; fail=1; }
 expect 2 "back.trace:2: error: the time goes back" $tool replay examples/key_pad.xml "$work/back.trace"
+# Found while fuzzing: a time years ahead kept the replay busy for hours.
+expect 2 "beyond-a-day.trace:3: error: a step starts with its time" \
+    $tool replay examples/key_pad.xml tests/fuzz/corpus/trace_fuzz/beyond-a-day.trace
 expect 2 "cannot read $work/none.trace" $tool replay examples/key_pad.xml "$work/none.trace"
 expect 2 "usage:" $tool replay --period-ms x examples/key_pad.xml "$work/good.trace"
 exit $fail

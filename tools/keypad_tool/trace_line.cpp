@@ -130,7 +130,9 @@ int ParseTraceLine(const char* line, TraceStep& step, const char** why) {
     if (words.count == 0) return 0;
     memset(&step, 0, sizeof step);
     if (words.count < 2 || !Number(words.word[0], false, kMaxTraceMs, step.ms)) {
-        return Fail(why, "a step starts with its time: a decimal number of milliseconds");
+        return Fail(why,
+                    "a step starts with its time: a decimal number of milliseconds, at most "
+                    "86400000 (a day)");
     }
     const char* kind = words.word[1];
     if (strcmp(kind, "adc") == 0) return ParseAdc(words, step, why);

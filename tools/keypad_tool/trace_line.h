@@ -26,8 +26,10 @@ struct TraceStep {
     char text[PROPERTY_VALUE_MAX];
 };
 
-// Times beyond this (about 31 years) are refused, so that stepping time never overflows.
-constexpr uint64_t kMaxTraceMs = 1000000000000ull;
+// Times beyond a day are refused: the replay takes every wake-up of the worker in turn, so a day
+// of 10 ms samples already takes seconds, and a time mistyped by a few digits would keep the
+// tool busy for hours.
+constexpr uint64_t kMaxTraceMs = 24ull * 60 * 60 * 1000;
 // The longest stall of the worker a step may ask for.
 constexpr uint64_t kMaxStallMs = 60000;
 
