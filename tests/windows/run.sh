@@ -18,6 +18,9 @@ export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
 # No Mono or Gecko installers while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# Wine names its windows in the C library's locale, and the message box's caption is found by
+# its Chinese name: both need UTF-8, whatever locale the caller has (often none, under CI).
+export LC_ALL=C.UTF-8
 
 passed=0
 failed=0
