@@ -38,5 +38,7 @@ bool readChecksumList(FILE* stream) {
         checksumList.push_back(
             ChecksumEntry{line.substr(0, kDigestLength), std::string(path, length - kPathStart)});
     }
-    return true;
+    // A read error (a bad sector on the stick) ends the stream early, and an interrupted
+    // unpack leaves an empty list: either way some files were never vouched for.
+    return !ferror(stream) && !checksumList.empty();
 }
