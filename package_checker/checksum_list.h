@@ -13,7 +13,7 @@ struct ChecksumEntry {
 extern std::vector<ChecksumEntry> checksumList;
 
 // Reads every line of the stream into checksumList, replacing what it held. Returns false
-// when the list cannot vouch for the package: a line is rejected (too short, or its path does
-// not begin with "usb_"), the stream fails before its end, or no line names a file. Lines
-// that hold only a line end are skipped.
+// when the list cannot vouch for the package: a line is rejected (too short, longer than
+// 32 KiB, or its path does not begin with "usb_"), the stream fails before its end, or no
+// line names a file. Lines that hold only a line end are skipped.
 bool readChecksumList(FILE* stream);
