@@ -9,6 +9,8 @@ static const size_t kPathStart = kDigestLength + 2;
 // Far beyond any path Windows can open, yet a wrong file (a large binary without line feeds)
 // is turned down before it fills the memory of a 32-bit process.
 static const size_t kMaxLineLength = 32 * 1024;
+// Notepad and other Windows editors start a UTF-8 file with one.
+static const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -29,8 +31,12 @@ static LineRead readLine(FILE* stream, std::string* line) {
 bool readChecksumList(FILE* stream) {
     checksumList.clear();
     std::string line;
+    bool firstLine = true;
     LineRead read;
     while ((read = readLine(stream, &line)) == kGotLine) {
+        if (firstLine && line.compare(0, 3, kByteOrderMark) == 0) line.erase(0, 3);
+        firstLine = false;
+
         bool lineEndOnly = true;
         for (char c : line) lineEndOnly = lineEndOnly && isLineEnd(c);
         if (lineEndOnly) continue;

@@ -51,11 +51,13 @@ TEST_F(SumvaultRun, OutcomesWithTheirTranscripts) {
     };
     const std::string abc = entry(kAbc, "usb_update/abc.bin");
     const std::string msg = entry(kMessage, "usb_update/msg.bin");
-    const std::string longest = "usb_update/" + std::string(32723, 'x');
+    const std::string bom = "\xEF\xBB\xBF", longest = "usb_update/" + std::string(32723, 'x');
     const Case cases[] = {
         {"no list", "-", 3, ""},
         {"empty list", "", 1, ""},
         {"only line ends", "\n\r\n", 1, ""},
+        {"byte-order mark skipped", bom + abc + msg, 0, abcLine() + msgLine()},
+        {"byte-order mark only at the start", abc + bom + msg, 1, ""},
         {"line of 32 KiB", entry(kAbc, longest), 2, "open " + longest + " \n"},
         {"longer line rejects", entry(kAbc, longest + "x") + abc, 1, ""},
         {"intact", abc + msg, 0, abcLine() + msgLine()},

@@ -121,6 +121,7 @@ scenario() {
 scenario intact 0 "$banner$(hashed usb_update/abc.bin $abc $abc 3)$(hashed usb_update/msg.bin $msg $msg 14)errorcode: 0\n" \
     Sumvault.exe "$abc  usb_update/abc.bin" "$msg *usb_update/msg.bin"
 scenario empty-list 1 "${banner}errorcode: 1\n" Sumvault.exe
+scenario byte-order-mark 0 "$banner$(hashed usb_update/abc.bin $abc $abc 3)errorcode: 0\n" Sumvault.exe $'\xef\xbb\xbf'"$abc  usb_update/abc.bin"
 scenario line-past-32-KiB 1 "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_update/$(printf %32760s '')" "$abc  usb_update/abc.bin"
 scenario no-list 3 "${banner}errorcode: 3\n" Sumvault.exe -
 scenario digest-differs 1 "$banner$(hashed usb_update/abc.bin $abc $abc 3)$(hashed usb_update/msg.bin $abc $msg 14)errorcode: 1\n" \
