@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "file_open.h"
 #include "md5.h"
 #include "message_box.h"
 
@@ -32,7 +33,7 @@ static int64_t measureFile(FILE* file) {
 
 bool computeFileDigest(const char* path) {
     printf("open %s ", path);
-    FILE* file = fopen(path, "rb");
+    FILE* file = openDenyingWriters(path, true);
     if (file == nullptr) return false;
 
     const int64_t size = measureFile(file);

@@ -12,6 +12,7 @@ extern uint8_t lastDigest[16];
 extern void* (*digestBufferAlloc)(size_t size);
 
 // Hashes the file at path into lastDigest and prints its progress line. Returns false, with
-// lastDigest untouched and the line left unfinished, when the file cannot be opened or
-// measured, is empty, yields fewer bytes than measured, or the buffer cannot be had.
+// lastDigest untouched and the line left unfinished, when the file cannot be opened (also
+// while someone writes it) or measured, is empty, yields fewer bytes than measured, or the
+// buffer cannot be had.
 bool computeFileDigest(const char* path);

@@ -5,6 +5,7 @@
 
 #include "checksum_list.h"
 #include "file_digest.h"
+#include "file_open.h"
 #include "message_box.h"
 
 static const char16_t kPassedText[] = u"校验成功,可升级！\nCheck Successful!";
@@ -27,7 +28,7 @@ static int verifyEntries() {
 }
 
 static int verifyPackage() {
-    FILE* list = fopen("md5.txt", "rb");
+    FILE* list = openDenyingWriters("md5.txt", false);
     if (list == nullptr) return kNoList;
     // The whole list is taken in before any file is hashed, so one bad line anywhere means
     // no file is hashed.
