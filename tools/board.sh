@@ -10,7 +10,8 @@ usage() {
     cat >&2 <<USAGE
 usage: $0 press <channel> <reading>   LSADC channel reads <reading> (decimal or 0x-hex)
        $0 release <channel>           LSADC channel back to idle (255)
-       $0 gpio <line> <0|1>           level of GPIO line group*8+pin
+       $0 gpio <line> <0|1>...        level of GPIO line group*8+pin; several levels: one
+                                      for each read, the last one stays
        $0 prop <name> <value>         set an Android system property
        $0 keylock <0|1>               key-lock value (device information 34)
        $0 fail <function> <code>      SDK call <function> returns <code>
@@ -49,10 +50,14 @@ case $command in
         number "$1"
         rm -f "$root/lsadc/$1" ;;
     gpio)
-        [ $# -eq 2 ] || usage
+        [ $# -ge 2 ] || usage
         number "$1"
-        case $2 in 0|1) ;; *) usage ;; esac
-        printf '%s\n' "$2" | put "gpio/$1" ;;
+        line=$1
+        shift
+        for level in "$@"; do
+            case $level in 0|1) ;; *) usage ;; esac
+        done
+        printf '%s\n' "$*" | put "gpio/$line" ;;
     prop)
         [ $# -eq 2 ] || usage
         case $1 in ''|*=*|*"

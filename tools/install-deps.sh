@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever the build and the tests need and is missing. The packages are
-# listed one per line in tools/deps/*.list (or only the lists named as arguments); a name with
-# an :arch suffix adds that architecture first. Silent when everything is already there.
+# listed one per line in tools/deps/*.list (or only the lists named as arguments), all of the
+# machine's own architecture: packages of another architecture never go through the system's
+# dpkg (tools/foreign-root.sh). Silent when everything is already there.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ $# -gt 0 ]; then
@@ -15,24 +16,27 @@ wanted=$(cat "${lists[@]}" | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^
 native=$(dpkg --print-architecture)
 missing=()
 for pkg in $wanted; do
-    # A bare name means the native or the architecture-independent package, not a foreign copy.
-    name=${pkg%%:*}
-    want=$native
-    case "$pkg" in *:*) want=${pkg#*:} ;; esac
-    status=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$name" 2>/dev/null |
-             awk -v a="$want" '$4 == a || $4 == "all" { print $1, $2, $3; exit }' || true)
+    # The native or the architecture-independent package, not a foreign copy.
+    status=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$pkg" 2>/dev/null |
+             awk -v a="$native" '$4 == a || $4 == "all" { print $1, $2, $3; exit }' || true)
     [ "$status" = "install ok installed" ] || missing+=("$pkg")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/.*:\([a-z0-9]*\)$/\1/p' | sort -u); do
-    if ! dpkg --print-foreign-architectures | grep -qx "$arch" && [ "$arch" != "$native" ]; then
-        $sudo dpkg --add-architecture "$arch"
-    fi
-done
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q >/dev/null
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+# The machine's own architecture only: a foreign index that is out of step on the mirror must not
+# fail the update, while any real failure does.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! $sudo apt-get update -q -o "APT::Architectures=$native" -o Acquire::Retries=3 \
+        --error-on=any >"$log" 2>&1; then
+    echo "install-deps: apt-get update failed: $(grep -m1 '^E:' "$log" || tail -n1 "$log")" >&2
+    exit 1
+fi
+if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+    echo "install-deps: apt-get install failed: $(grep -m1 '^E:' "$log" || tail -n1 "$log")" >&2
+    exit 1
+fi

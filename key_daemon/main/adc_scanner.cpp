@@ -29,11 +29,14 @@ static int32_t lastCode[kAdcGroupCount];
 static uint32_t stableCount[kAdcGroupCount];
 // Slot of the latest mapping, shared by all groups.
 static int keyIndex;
+// The group whose confirmed sample pressed currentKey; only that group's samples release it.
+static int currentKeyGroup;
 
 void ResetAdcScanner() {
     memset(lastCode, 0, sizeof lastCode);
     memset(stableCount, 0, sizeof stableCount);
     keyIndex = 0;
+    currentKeyGroup = 0;
 }
 
 // A setting whose first property reads "Null" is decided by its second property. Properties are
@@ -126,27 +129,33 @@ static void ReleaseKeys(KeyArry& keys, unsigned int levels, bool shutdown) {
     }
 }
 
-// The immediate key that is down goes up once no confirmed sample has named it for 40 ms. A
+// The immediate key that is down goes up once its own group's confirmed samples have not named
+// it for 40 ms. Only that group can tell: another ladder reads idle or names its own key while
+// this one is held, and after a stalled sampler its samples would end a press that goes on. A
 // sample that confirms the same key again proves it is still held, however long the sampler
 // stalled before it, so it never splits one press into two.
-static void ReleaseStaleKey(int code, uint64_t now) {
-    if (currentKey != 0 && currentKey != static_cast<uint32_t>(code) &&
+static void ReleaseStaleKey(int g, int code, uint64_t now) {
+    if (currentKey != 0 && g == currentKeyGroup && currentKey != static_cast<uint32_t>(code) &&
         Elapsed(currentKeyTime, now, kMinPressMs)) {
         WriteEventToDevice(currentKey, 0);
         currentKey = 0;
     }
 }
 
-static void ImmediatePath(int code, uint64_t now) {
+static void ImmediatePath(int g, int code, uint64_t now) {
     if (code == 0) return;
+    // Another ladder's key waits until the key that is down has gone up; if it is still held then,
+    // its next confirmed sample presses it. Two keys held on two ladders thus never take turns.
+    if (currentKey != 0 && g != currentKeyGroup) return;
     currentKeyTime = now;
     const uint32_t key = static_cast<uint32_t>(code);
     if (currentKey == key) return;
-    // Another key took over before the old one timed out: the old key goes up first, so that the
-    // virtual keyboard never has two keys down and never loses a key-up.
+    // Another key of the same ladder took over before the old one timed out: the old key goes up
+    // first, so that the virtual keyboard never has two keys down and never loses a key-up.
     if (currentKey != 0) WriteEventToDevice(currentKey, 0);
     WriteEventToDevice(key, 1);
     currentKey = key;
+    currentKeyGroup = g;
 }
 
 static void LongPressPath(KeyArry& keys, int slot, int code, uint64_t now, bool shutdown) {
@@ -182,7 +191,8 @@ void SampleAdcGroup(int g) {
         if (levels <= kKeySlots) slot = keyIndex;
     }
 
-    if (code == lastCode[g]) {
+    const bool firstOfRun = code != lastCode[g];
+    if (!firstOfRun) {
         ++stableCount[g];
     } else {
         lastCode[g] = code;
@@ -193,8 +203,9 @@ void SampleAdcGroup(int g) {
     bool shutdown = ShutdownOn();
     if (idle) {
         ReleaseKeys(keys, levels, shutdown);
-    } else if (code == kKeyLockCode && levels == 1 && !shutdown) {
-        // A locked set still answers its single power key at once, at every sample.
+    } else if (code == kKeyLockCode && levels == 1 && !shutdown && firstOfRun) {
+        // A locked set still answers its single power key at once, before any debounce, but once
+        // per press: every click toggles the screen, so one at each sample would flicker it.
         Click(kPowerCode);
     }
 
@@ -202,10 +213,10 @@ void SampleAdcGroup(int g) {
 
     const uint64_t now = MonotonicMs();
     shutdown = ShutdownOn();
-    ReleaseStaleKey(code, now);
+    ReleaseStaleKey(g, code, now);
     if (slot >= static_cast<int>(levels) || slot >= kKeySlots || keys.LongKeyCode[slot] == 0 ||
         (code == kKeyLockCode && !shutdown)) {
-        ImmediatePath(code, now);
+        ImmediatePath(g, code, now);
     } else {
         LongPressPath(keys, slot, code, now, shutdown);
     }

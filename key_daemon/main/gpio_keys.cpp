@@ -70,10 +70,11 @@ void DoGpioPowerOpt() {
         if (changes < kDebouncePasses - 1) {
             continue;
         }
-        // The count is left as it is: only a pass that reads the reported level clears it, so a
-        // level that turns back in the very next pass is reported at once.
         TLOGD("press gpio keycod(%x).\n", gpioKeys.KeyCode[n]);
         WriteEventToDevice(gpioKeys.KeyCode[n], gpioLevel[n] == HI_FALSE ? 1 : 0);
         gpioLastLevel[n] = gpioLevel[n];
+        // The next change is counted from nothing, so that a contact bouncing in the pass right
+        // after its event needs four passes like any other change instead of being reported.
+        gpioChangeCount[n] = 0;
     }
 }

@@ -1,5 +1,8 @@
 // GPIO lines of the simulated board: gpio/<group*8+pin> holds "0" or "1"; a line without a file
-// is pulled up (1), which is a released key.
+// is pulled up (1), which is a released key. A file may hold several levels separated by blanks,
+// one for each read to come: a read takes the first and leaves the rest, and the last one stays.
+// A test can so change a line between two given polling passes, which no writer outside the
+// daemon can time.
 #include <string>
 #include <vector>
 
@@ -31,11 +34,20 @@ HI_S32 HI_UNF_GPIO_ReadBit(HI_U32 gpioNo, HI_BOOL* level) {
     if (!level) {
         return kSimBadArgument;
     }
+    const std::string name = "gpio/" + std::to_string(gpioNo);
     std::vector<uint8_t> bytes;
     uint32_t value = 1;
-    if (SimReadFile("gpio/" + std::to_string(gpioNo), bytes) &&
-        !SimParseNumber(std::string(bytes.begin(), bytes.end()), value)) {
-        value = 1;
+    if (SimReadFile(name, bytes)) {
+        std::string levels(bytes.begin(), bytes.end());
+        size_t end = levels.find_first_of(" \t\n", levels.find_first_not_of(" \t\n"));
+        size_t rest = levels.find_first_not_of(" \t\n", end);
+        if (rest != std::string::npos) {
+            SimWriteFile(name, levels.data() + rest, levels.size() - rest);
+            levels.resize(end);
+        }
+        if (!SimParseNumber(levels, value)) {
+            value = 1;
+        }
     }
     *level = value == 0 ? HI_FALSE : HI_TRUE;
     return HI_SUCCESS;

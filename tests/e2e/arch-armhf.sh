@@ -1,19 +1,29 @@
 # The real-kernel runs on 32-bit ARM, sourced by run.sh when TAVRION_E2E_ARCH=armhf: the same
 # scenarios and the same init, on Debian's armmp kernel under qemu-system-arm (machine "virt"),
 # with the armhf build of the daemon and the dumper (build/linux-armhf) and Debian's static
-# armhf busybox. Everything fetched is kept in the armhf/ folder of the cache.
+# armhf busybox. The kernel and busybox are kept in the armhf/ folder of the cache.
 #
-# Replaces from run.sh: kernel_package, copy_program, boot_vm and the variables build, cache,
-# busybox and qemu.
+# Replaces from run.sh: kernel_package, refresh_lists, download_package, copy_program, boot_vm
+# and the variables build, cache, busybox and qemu.
 
 [ -n "${TAVRION_BUILD_DIR:-}" ] || build=$repo/build/linux-armhf
 cache=$cache/armhf
 qemu=qemu-system-arm
-armhf_library_dirs="/lib/arm-linux-gnueabihf /usr/lib/arm-linux-gnueabihf"
+# The armhf packages come through a private apt state, never the system's dpkg.
+foreign=$repo/tools/foreign-root.sh
+armhf_root=$("$foreign" root armhf) || die "the armhf libraries could not be fetched"
+# Where the cross toolchain's C and C++ runtimes and the root's libraries are.
+armhf_library_dirs="/usr/arm-linux-gnueabihf/lib $armhf_root/usr/lib/arm-linux-gnueabihf"
 
 kernel_package() {
-    apt-cache depends linux-image-armmp:armhf 2>/dev/null |
+    "$foreign" apt armhf apt-cache depends linux-image-armmp 2>/dev/null |
         awk '$1 == "Depends:" && $2 ~ /^linux-image-[0-9]/ { print $2; exit }'
+}
+
+refresh_lists() { :; }
+
+download_package() {
+    "$foreign" apt armhf apt-get download "$1"
 }
 
 # Debian's static busybox for armhf, fetched once; it cannot be installed beside the host's.
@@ -22,7 +32,7 @@ armhf_busybox() {
     if [ ! -x "$dir/busybox" ]; then
         echo "e2e: fetching busybox-static:armhf" >&2
         tmp=$(mktemp -d "${TMPDIR:-/tmp}/tavrion-busybox.XXXXXX")
-        (cd "$tmp" && apt-get download -q -o APT::Sandbox::User=root busybox-static:armhf >/dev/null) ||
+        (cd "$tmp" && download_package busybox-static >/dev/null) ||
             die "apt-get download busybox-static:armhf failed"
         dpkg-deb --fsys-tarfile "$tmp"/*.deb | tar -x -C "$tmp" ./bin/busybox
         mkdir -p "$dir"
@@ -35,10 +45,12 @@ armhf_busybox() {
 busybox=$(armhf_busybox)
 
 # ldd cannot look into an ARM program here, so follow its loader and NEEDED entries through the
-# multiarch folders (Debian's armhf packages), whose loader searches the same folders in the VM.
+# cross toolchain's runtimes and the private root. In the image every library goes where the
+# armhf loader looks for it (/usr/lib/arm-linux-gnueabihf), the loader where the program names it.
 armhf_libraries() {
-    local todo=("$1") seen=" " file name dir found
-    arm-linux-gnueabihf-readelf -l "$1" | sed -n 's/.*program interpreter: \(.*\)]/\1/p'
+    local todo=("$1") seen=" " file name dir found interpreter
+    interpreter=$(arm-linux-gnueabihf-readelf -l "$1" | sed -n 's/.*program interpreter: \(.*\)]/\1/p')
+    [ -z "$interpreter" ] || echo "/usr/arm-linux-gnueabihf/lib/$(basename "$interpreter") $interpreter"
     while [ ${#todo[@]} -gt 0 ]; do
         file=${todo[0]}
         todo=("${todo[@]:1}")
@@ -53,17 +65,17 @@ armhf_libraries() {
                 fi
             done
             [ -n "$found" ] || die "$name (needed by $file) is not in $armhf_library_dirs"
-            echo "$found"
+            echo "$found /usr/lib/arm-linux-gnueabihf/$name"
             todo+=("$found")
         done
     done
 }
 
 copy_program() {
-    local program=$1 root=$2 target=$3 lib
+    local program=$1 root=$2 target=$3 from to
     install -D -m 0755 "$program" "$root$target"
-    for lib in $(armhf_libraries "$program"); do
-        [ -e "$root$lib" ] || install -D -m 0755 "$(readlink -f "$lib")" "$root$lib"
+    armhf_libraries "$program" | while read -r from to; do
+        [ -e "$root$to" ] || install -D -m 0755 "$(readlink -f "$from")" "$root$to"
     done
 }
 

@@ -39,6 +39,17 @@ kernel_package() {
         awk '$1 == "Depends:" && $2 ~ /^linux-image-[0-9]/ { print $2; exit }'
 }
 
+# The machine's own package lists, when they have never been read (the machine's architecture
+# only: a foreign index out of step on the mirror must not stop the run).
+refresh_lists() {
+    apt-get update -q -o "APT::Architectures=$(dpkg --print-architecture)" -o Acquire::Retries=3 \
+        >/dev/null 2>&1 || true
+}
+
+download_package() {
+    apt-get download -q -o APT::Sandbox::User=root "$1"
+}
+
 # Unpacks a module that may be compressed, since busybox insmod takes plain ones only.
 take_module() {
     local tree=$1 name=$2 dest=$3 found
@@ -58,7 +69,7 @@ fetch_kernel() {
     local package dir tmp
     package=$(kernel_package || true)
     if [ -z "$package" ]; then
-        apt-get update -q >/dev/null 2>&1 || true
+        refresh_lists
         package=$(kernel_package || true)
     fi
     if [ -z "$package" ]; then
@@ -75,8 +86,7 @@ fetch_kernel() {
     fi
     echo "e2e: fetching $package" >&2
     tmp=$(mktemp -d "${TMPDIR:-/tmp}/tavrion-kernel.XXXXXX")
-    (cd "$tmp" && apt-get download -q -o APT::Sandbox::User=root "$package" >/dev/null) ||
-        die "apt-get download $package failed"
+    (cd "$tmp" && download_package "$package" >/dev/null) || die "apt-get download $package failed"
     mkdir -p "$tmp/tree"
     # Only the three files: unpacking every module would take far longer.
     dpkg-deb --fsys-tarfile "$tmp"/*.deb | tar -x -C "$tmp/tree" --wildcards \

@@ -31,9 +31,10 @@ finish() {
 
 [ -f "$exe" ] || { echo "no $exe: build the windows-i686 preset first"; fail build; finish; }
 
-# shellcheck source=tests/windows/i386_programs.sh
-. "$here/i386_programs.sh"
-ensure_i386_programs "$build/qemu" || { fail "32-bit x86 programs"; finish; }
+# shellcheck source=tests/windows/wine_root.sh
+. "$here/wine_root.sh"
+wine_enter "${TAVRION_ROOTS_CACHE:-${HOME:-/root}/.cache/tavrion-roots}" "$@" ||
+    { fail "Wine's private root"; finish; }
 
 # The prefix is the slow part: made once and kept in the build tree. The marker names the
 # set-up below; a different one makes the prefix anew.
@@ -61,7 +62,7 @@ make_prefix() {
         return 1
     wineserver -w
     local font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
-    [ -f "$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/wqy-microhei.ttc"
+    [ -f "$wine_root$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/wqy-microhei.ttc"
     # The title bar's close glyph comes from Marlett.
     ln -sf /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
     echo "$prefix_setup" >"$WINEPREFIX/.sumvault-setup"
@@ -197,7 +198,7 @@ message_box_run() {
     wineserver -k
     wineserver -w
     export DISPLAY=:$display
-    (cd "$dir" && exec wine "$exe" >stdout 2>stderr) &
+    (cd "$dir" && wine "$exe" >stdout 2>stderr) &
     local program=$!
     local window
     window=$(timeout 120 xdotool search --sync --name '^提示$' | head -1)
