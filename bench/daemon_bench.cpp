@@ -1,6 +1,6 @@
 // The daemon's own work per wake-up: one sample of an eight-key ADC group through the scanner,
-// and one GPIO pass over eight keys, on the in-memory board (memory_board.h). The clock moves by
-// the default conversion period (10 ms) between samples, as it does on the set.
+// and one GPIO pass over eight keys, on keypad-tool's in-memory board (replay_board.h). The clock
+// moves by the default conversion period (10 ms) between samples, as it does on the set.
 
 #include <benchmark/benchmark.h>
 
@@ -8,7 +8,7 @@
 #include "bench_layout.h"
 #include "main/adc_scanner.h"
 #include "main/gpio_keys.h"
-#include "memory_board.h"
+#include "replay_board.h"
 
 namespace {
 
@@ -28,8 +28,9 @@ void Report(benchmark::State& state, uint64_t eventsBefore) {
 }
 
 void StartGroup(unsigned int reading) {
+    ResetReplayBoard();
     SetEightKeyGroup(kChannel);
-    SetMemoryReading(kChannel, reading);
+    SetBoardReading(kChannel, reading);
     for (int i = 0; i < 8; ++i) Sample();
 }
 
@@ -58,8 +59,8 @@ void BM_AdcSamplePressCycle(benchmark::State& state) {
     int step = 0;
     int key = 0;
     for (auto _ : state) {
-        if (step == 0) SetMemoryReading(kChannel, ReadingOfKey(key));
-        if (step == 12) SetMemoryReading(kChannel, kIdleReading);
+        if (step == 0) SetBoardReading(kChannel, ReadingOfKey(key));
+        if (step == 12) SetBoardReading(kChannel, kIdleReading);
         Sample();
         if (++step == 40) {
             step = 0;
@@ -70,8 +71,9 @@ void BM_AdcSamplePressCycle(benchmark::State& state) {
 }
 
 void StartGpio() {
+    ResetReplayBoard();
     SetEightGpioKeys();
-    for (int n = 0; n < 8; ++n) SetMemoryGpioLevel(GpioLineOfKey(n), 1);
+    for (int n = 0; n < 8; ++n) SetBoardGpioLevel(GpioLineOfKey(n), 1);
     // Settle the start-up levels (keys 1 to 7 are first taken as pressed) before timing.
     for (int i = 0; i < 8; ++i) DoGpioPowerOpt();
 }
@@ -92,8 +94,8 @@ void BM_GpioPassPressCycle(benchmark::State& state) {
     int step = 0;
     int key = 0;
     for (auto _ : state) {
-        if (step == 0) SetMemoryGpioLevel(GpioLineOfKey(key), 0);
-        if (step == 10) SetMemoryGpioLevel(GpioLineOfKey(key), 1);
+        if (step == 0) SetBoardGpioLevel(GpioLineOfKey(key), 0);
+        if (step == 10) SetBoardGpioLevel(GpioLineOfKey(key), 1);
         DoGpioPowerOpt();
         if (++step == 40) {
             step = 0;

@@ -13,6 +13,8 @@ struct ChecksumEntry {
 extern std::vector<ChecksumEntry> checksumList;
 
 // Reads every line of the stream into checksumList, replacing what it held. Returns false
-// when a line is rejected (too short, or its path does not begin with "usb_"); lines that
-// hold only a line end are skipped.
+// when the list cannot vouch for the package: a line is rejected (too short, longer than
+// 32 KiB, or its path does not begin with "usb_"), the stream fails before its end, or no
+// line names a file. Lines that hold only a line end are skipped, and so is a UTF-8
+// byte-order mark at the very start.
 bool readChecksumList(FILE* stream);

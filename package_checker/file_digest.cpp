@@ -5,14 +5,19 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "file_open.h"
 #include "md5.h"
 #include "message_box.h"
+#include "millisecond_clock.h"
 
 uint8_t lastDigest[16];
 void* (*digestBufferAlloc)(size_t size) = malloc;
+uint32_t (*progressClock)() = millisecondClock;
 
 static const size_t kChunkSize = 40960;
 static const char kProgress[] = "\\|/-";
+// Often enough for the spinner to turn, seldom enough that the console costs nothing.
+static const uint32_t kProgressIntervalMs = 100;
 
 // The length of the whole file, or -1. Update images pass 2 GiB, so the size is 64 bits on
 // every build.
@@ -32,7 +37,7 @@ static int64_t measureFile(FILE* file) {
 
 bool computeFileDigest(const char* path) {
     printf("open %s ", path);
-    FILE* file = fopen(path, "rb");
+    FILE* file = openDenyingWriters(path, true);
     if (file == nullptr) return false;
 
     const int64_t size = measureFile(file);
@@ -60,6 +65,7 @@ bool computeFileDigest(const char* path) {
     int64_t remaining = size;
     size_t cycle = 0;
     bool complete = true;
+    uint32_t shownAt = progressClock();
     while (remaining > 0) {
         const size_t wanted = remaining < static_cast<int64_t>(kChunkSize)
                                   ? static_cast<size_t>(remaining)
@@ -75,6 +81,11 @@ bool computeFileDigest(const char* path) {
         printf("\b%c", kProgress[cycle]);
         cycle = (cycle + 1) % (sizeof kProgress - 1);
         remaining -= static_cast<int64_t>(wanted);
+        const uint32_t now = progressClock();
+        if (now - shownAt >= kProgressIntervalMs) {
+            fflush(stdout);
+            shownAt = now;
+        }
     }
 
     if (complete) {
@@ -82,6 +93,7 @@ bool computeFileDigest(const char* path) {
         md5Final(&context, digest);
         memcpy(lastDigest, digest, sizeof lastDigest);
         printf("\bsuccess\n");
+        fflush(stdout);
     }
     free(buffer);
     fclose(file);

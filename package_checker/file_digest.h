@@ -11,7 +11,12 @@ extern uint8_t lastDigest[16];
 // Whatever it returns is released with free.
 extern void* (*digestBufferAlloc)(size_t size);
 
-// Hashes the file at path into lastDigest and prints its progress line. Returns false, with
-// lastDigest untouched and the line left unfinished, when the file cannot be opened or
-// measured, is empty, yields fewer bytes than measured, or the buffer cannot be had.
+// Paces the progress display, which reaches the console at most every 100 ms of this clock
+// (milliseconds, wrapping); millisecondClock unless a test puts something else here.
+extern uint32_t (*progressClock)();
+
+// Hashes the file at path into lastDigest and prints its progress line, flushed once finished.
+// Returns false, with lastDigest untouched and the line left unfinished, when the file cannot
+// be opened (also while someone writes it) or measured, is empty, yields fewer bytes than
+// measured, or the buffer cannot be had.
 bool computeFileDigest(const char* path);

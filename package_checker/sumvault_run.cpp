@@ -5,6 +5,7 @@
 
 #include "checksum_list.h"
 #include "file_digest.h"
+#include "file_open.h"
 #include "message_box.h"
 
 static const char16_t kPassedText[] = u"校验成功,可升级！\nCheck Successful!";
@@ -15,19 +16,21 @@ static int verifyEntries() {
     for (const ChecksumEntry& entry : checksumList) {
         if (!computeFileDigest(entry.path.c_str())) {
             printf("\n");
+            fflush(stdout);
             return kFileNotHashed;
         }
         char computed[64];
         memset(computed, 0, sizeof computed);
         for (int i = 0; i < 16; ++i) snprintf(computed + 2 * i, 3, "%02x", lastDigest[i]);
         printf("[%s] [%s] < %s\n", entry.expectedDigest.c_str(), computed, entry.path.c_str());
+        fflush(stdout);
         if (entry.expectedDigest != computed) return kListRejectedOrDigestDiffers;
     }
     return kPackageIntact;
 }
 
 static int verifyPackage() {
-    FILE* list = fopen("md5.txt", "rb");
+    FILE* list = openDenyingWriters("md5.txt", false);
     if (list == nullptr) return kNoList;
     // The whole list is taken in before any file is hashed, so one bad line anywhere means
     // no file is hashed.
@@ -39,9 +42,9 @@ static int verifyPackage() {
 
 int runSumvault(const char* invocationName) {
     printf("Hello World!\n\tversion: Quorel 0.01\n");
+    fflush(stdout);
     // A copy saved under another name is not trusted to be this program.
     if (invocationName == nullptr || strstr(invocationName, "Sumvault.exe") == nullptr) {
-        fflush(stdout);
         return kWrongProgramName;
     }
     const int code = verifyPackage();

@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 
+#include <cerrno>
 #include <string>
 
+#include "checksum_list.h"
 #include "sumvault_test_support.h"
 
 static const char kBanner[] = "Hello World!\n\tversion: Quorel 0.01\n";
@@ -49,9 +51,15 @@ TEST_F(SumvaultRun, OutcomesWithTheirTranscripts) {
     };
     const std::string abc = entry(kAbc, "usb_update/abc.bin");
     const std::string msg = entry(kMessage, "usb_update/msg.bin");
+    const std::string bom = "\xEF\xBB\xBF", longest = "usb_update/" + std::string(32723, 'x');
     const Case cases[] = {
         {"no list", "-", 3, ""},
-        {"empty list", "", 0, ""},
+        {"empty list", "", 1, ""},
+        {"only line ends", "\n\r\n", 1, ""},
+        {"byte-order mark skipped", bom + abc + msg, 0, abcLine() + msgLine()},
+        {"byte-order mark only at the start", abc + bom + msg, 1, ""},
+        {"line of 32 KiB", entry(kAbc, longest), 2, "open " + longest + " \n"},
+        {"longer line rejects", entry(kAbc, longest + "x") + abc, 1, ""},
         {"intact", abc + msg, 0, abcLine() + msgLine()},
         {"upper-case digest", entry(kAbcUpper, "usb_update/abc.bin"), 1, abcLine(kAbcUpper)},
         {"second of three differs", abc + entry(kAbc, "usb_update/msg.bin") + msg, 1,
@@ -157,4 +165,16 @@ TEST_F(SumvaultRun, ListAndFilesAreClosedWhateverTheOutcome) {
         runCaptured("Sumvault.exe");
         EXPECT_EQ(openDescriptors(), before) << list;
     }
+}
+
+TEST(ChecksumList, ReadErrorRejectsTheLinesBeforeIt) {
+    std::string text = entry(kAbc, "usb_update/abc.bin");
+    cookie_read_function_t* read = [](void* rest, char* buffer, size_t size) -> ssize_t {
+        const size_t n = static_cast<std::string*>(rest)->copy(buffer, size);
+        static_cast<std::string*>(rest)->erase(0, n);
+        return n > 0 ? static_cast<ssize_t>(n) : (errno = EIO, -1);  // then a bad sector
+    };
+    FILE* stream = fopencookie(&text, "r", {read, nullptr, nullptr, nullptr});
+    EXPECT_FALSE(readChecksumList(stream));
+    fclose(stream);
 }

@@ -18,6 +18,9 @@ export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
 # No Mono or Gecko installers while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# Wine names its windows in the C library's locale, and the message box's caption is found by
+# its Chinese name: both need UTF-8, whatever locale the caller has (often none, under CI).
+export LC_ALL=C.UTF-8
 
 passed=0
 failed=0
@@ -107,6 +110,7 @@ scenario() {
     cp "$exe" "$dir/$program"
     # The console runtime turns every "\n" into "\r\n".
     printf -- "$expected" | sed 's/$/\r/' >"$dir/expected"
+    [ -n "${before_run:-}" ] && "$before_run" "$dir"
     (cd "$dir" && wine "$program" >stdout 2>stderr)
     local got=$?
     if [ "$got" -ne "$code" ]; then
@@ -121,7 +125,9 @@ scenario() {
 
 scenario intact 0 "$banner$(hashed usb_update/abc.bin $abc $abc 3)$(hashed usb_update/msg.bin $msg $msg 14)errorcode: 0\n" \
     Sumvault.exe "$abc  usb_update/abc.bin" "$msg *usb_update/msg.bin"
-scenario empty-list 0 "${banner}errorcode: 0\n" Sumvault.exe
+scenario empty-list 1 "${banner}errorcode: 1\n" Sumvault.exe
+scenario byte-order-mark 0 "$banner$(hashed usb_update/abc.bin $abc $abc 3)errorcode: 0\n" Sumvault.exe $'\xef\xbb\xbf'"$abc  usb_update/abc.bin"
+scenario line-past-32-KiB 1 "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_update/$(printf %32760s '')" "$abc  usb_update/abc.bin"
 scenario no-list 3 "${banner}errorcode: 3\n" Sumvault.exe -
 scenario digest-differs 1 "$banner$(hashed usb_update/abc.bin $abc $abc 3)$(hashed usb_update/msg.bin $abc $msg 14)errorcode: 1\n" \
     Sumvault.exe "$abc  usb_update/abc.bin" "$abc  usb_update/msg.bin" "$msg  usb_update/msg.bin"
@@ -134,6 +140,16 @@ scenario empty-file 2 "$banner$(hashed usb_update/abc.bin $abc $abc 3)open usb_u
     Sumvault.exe "$abc  usb_update/abc.bin" "$abc  usb_update/empty.bin"
 scenario missing-file 2 "${banner}open usb_update/none.bin \nerrorcode: 2\n" \
     Sumvault.exe "$abc  usb_update/none.bin"
+# A file that another program still writes (an unpack going on) is not hashed: cmd holds its
+# redirection open while "set /p" waits for a line on fd 4.
+hold_abc() {
+    rm "$1/usb_update/abc.bin" && mkfifo "$1/line" && exec 4<>"$1/line"
+    (cd "$1" && wine cmd /c 'set /p x=abc>usb_update\abc.bin' <line &>/dev/null 4>&-) &
+    for _ in $(seq 600); do [ -s "$1/usb_update/abc.bin" ] && break; sleep 0.1; done
+}
+before_run=hold_abc scenario file-being-written 2 "${banner}open usb_update/abc.bin \nerrorcode: 2\n" \
+    Sumvault.exe "$abc  usb_update/abc.bin"
+echo >&4; exec 4>&-
 scenario renamed-copy 255 "$banner" Checker.exe "$abc  usb_update/abc.bin"
 scenario lower-case-name 255 "$banner" sumvault.exe "$abc  usb_update/abc.bin"
 
