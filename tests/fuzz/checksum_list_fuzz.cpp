@@ -1,6 +1,7 @@
-// Any bytes as md5.txt through the list reader. An accepted list may only hold entries that the
-// checker can act on safely: a 32-character digest and a path under "usb_" that ends where
-// the line's text ends (no line end kept, no NUL that would make it name another file).
+// Any bytes as md5.txt through the list reader. An accepted list names at least one file, and
+// only entries that the checker can act on safely: a 32-character digest and a path under "usb_"
+// that ends where the line's text ends (no line end kept, no NUL that would make it name
+// another file).
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -18,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool accepted = readChecksumList(stream);
     fclose(stream);
     if (!accepted) return 0;
+    // An empty list vouches for nothing.
+    Require(!checksumList.empty());
     for (const ChecksumEntry& entry : checksumList) {
         Require(entry.expectedDigest.size() == 32);
         Require(entry.expectedDigest.find('\0') == std::string::npos);
