@@ -134,22 +134,21 @@ int main(int argc, char** argv) {
     double seconds = 10;
     unsigned long long runs = 0;  // 0: as many as the time allows
     std::string outDir = ".";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (strcmp(argv[i], "--seed") == 0) {
-            seed = strtoull(argv[i + 1], nullptr, 10);
-        } else if (strcmp(argv[i], "--seconds") == 0) {
-            seconds = strtod(argv[i + 1], nullptr);
-        } else if (strcmp(argv[i], "--runs") == 0) {
-            runs = strtoull(argv[i + 1], nullptr, 10);
-        } else if (strcmp(argv[i], "--out") == 0) {
-            outDir = argv[i + 1];
+    for (int i = 1; i < argc; i += 2) {
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (value && strcmp(argv[i], "--seed") == 0) {
+            seed = strtoull(value, nullptr, 10);
+        } else if (value && strcmp(argv[i], "--seconds") == 0) {
+            seconds = strtod(value, nullptr);
+        } else if (value && strcmp(argv[i], "--runs") == 0) {
+            runs = strtoull(value, nullptr, 10);
+        } else if (value && strcmp(argv[i], "--out") == 0) {
+            outDir = value;
         } else {
-            break;
+            fprintf(stderr,
+                    "usage: scanner_soak [--seed N] [--seconds S | --runs N] [--out DIR]\n");
+            return 2;
         }
-    }
-    if (argc % 2 == 0) {
-        fprintf(stderr, "usage: scanner_soak [--seed N] [--seconds S | --runs N] [--out DIR]\n");
-        return 2;
     }
     const std::string path = "/tmp/scanner-soak-" + std::to_string(getpid()) + ".xml";
     const double start = Seconds();

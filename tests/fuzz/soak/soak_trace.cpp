@@ -94,6 +94,13 @@ struct Builder {
                               layout.group[0].keys;
             PressGpio(other, t + rng.Below(end - t + 1), false);
         }
+        // The contact lets go for a pass or a few while held.
+        for (uint64_t x = t + rng.Below(300); x + 60 < end && rng.Percent(40);
+             x += rng.Below(400)) {
+            Add(x, kTraceGpio, line, 1);
+            x += 1 + rng.Below(50);
+            Add(x, kTraceGpio, line, 0);
+        }
         t = Bounce(end, kTraceGpio, line, 1, 0);
         Add(t, kTraceGpio, line, 1);
         return t;
