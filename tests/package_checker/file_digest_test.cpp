@@ -1,17 +1,21 @@
 #include "file_digest.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "millisecond_clock.h"
 #include "sumvault_test_support.h"
 
 class FileDigest : public ScratchDirTest {
 protected:
     void TearDown() override {
         digestBufferAlloc = malloc;
+        progressClock = millisecondClock;
         ScratchDirTest::TearDown();
     }
     // One call: its result, with what it printed and what the message box showed.
@@ -69,6 +73,25 @@ TEST_F(FileDigest, UnreadableFilesLeaveTheLineOpenAndTheLastDigestAlone) {
         EXPECT_EQ(out.find("success"), std::string::npos) << out;
         EXPECT_EQ(hexOf(lastDigest), "900150983cd24fb0d6963f7d28e17f72") << path;
     }
+}
+
+// A clock that moves 40 ms a chunk and notes how much output had reached the console each time.
+static uint32_t clockMs;
+static std::vector<long> consoleBytes;
+static uint32_t steppingClock() {
+    struct stat console;
+    consoleBytes.push_back(fstat(fileno(stdout), &console) == 0 ? console.st_size : -1);
+    return clockMs += 40;
+}
+
+// The spinner reaches the console every 100 ms while a file is hashed, not at every chunk.
+TEST_F(FileDigest, ProgressReachesTheConsoleEveryHundredMilliseconds) {
+    writeFile("f", patterned(6 * 40960));
+    progressClock = steppingClock;
+    std::string out;
+    ASSERT_TRUE(digest("f", &out));
+    const long threeChunks = static_cast<long>(strlen("open f count: 245760  ")) + 3 * 2;
+    EXPECT_EQ(consoleBytes, (std::vector<long>{0, 0, 0, 0, threeChunks, threeChunks, threeChunks}));
 }
 
 // The buffer is allocated after the file was measured: the moment to resize the file under
