@@ -200,7 +200,8 @@ void SampleAdcGroup(int g) {
     int code = 0;
     int slot = static_cast<int>(levels);
     unsigned int reading = 0;
-    if (HiLsadcGetValue(keys.channel_id, reading) == 0) {
+    const bool readFailed = HiLsadcGetValue(keys.channel_id, reading) != 0;
+    if (!readFailed) {
         code = MapKeyValue(g, reading, keyIndex);
         if (levels <= kKeySlots) slot = keyIndex;
     }
@@ -217,11 +218,13 @@ void SampleAdcGroup(int g) {
     if (idle && !wasIdle[g]) idleSinceMs[g] = MonotonicMs();
     wasIdle[g] = idle;
     bool shutdown = ShutdownOn();
-    // Only a confirmed idle panel ends a press. Contact bounce, a failed read or the ladder passing
-    // another key's window for fewer than four samples are part of the press: ending it there
-    // would send a long-press key's short click in the middle of a long press, and then its long
-    // click as well. The 40 ms that tell a press from bounce still run to the first idle sample.
-    if (idle && stableCount[g] >= kConfirmRun) {
+    // Only a confirmed idle panel ends a press. Contact bounce or the ladder passing another key's
+    // window for fewer than four samples are part of the press: ending it there would send a
+    // long-press key's short click in the middle of a long press, and then its long click as
+    // well. The 40 ms that tell a press from bounce still run to the first idle sample. A failed
+    // read ends the press at once, as the kernel's own ADC key driver treats a read error, so
+    // that a failing channel can never leave a key held.
+    if (idle && (readFailed || stableCount[g] >= kConfirmRun)) {
         ReleaseKeys(keys, levels, shutdown, idleSinceMs[g]);
         powerClicked[g] = false;
     } else if (code == kKeyLockCode && levels == 1 && !shutdown && !powerClicked[g]) {

@@ -215,8 +215,8 @@ const Scenario kScenarios[] = {
     {"DurationZeroSameMs", {kMenuZero}, "", "s0 0x40*8 255*10", ""},
     {"FailedReadsShort", {kVolUp}, "", "s5 0x40*4 F*3 0x40*4 255*8", "115:1 115:0"},
     {"FailedReadsIdle", {kVolUp}, "", "0x40*4 F*4 0x40*4", "115:1 115:0 115:1"},
-    // Fewer than four samples without the key do not end a press: one click per press.
-    {"FailedReadKeepsPress", {kMenu}, "", "0x40*10 F*1 0x40*84", "358:1 358:0"},
+    // A failed read ends a press at once; fewer than four idle samples do not.
+    {"FailedReadEndsPress", {kMenu}, "", "0x40*10 F*1 0x40*84", "139:1 139:0 358:1 358:0"},
     {"BounceKeepsShortPress", {kMenu}, "", "0x40*20 255*3 0x40*20 255*10", "139:1 139:0"},
     {"ReleaseAt40msFromFirstIdle", {kMenu}, "", "0x40*6 255*10 0x40*7 255*10", "139:1 139:0"},
     // Group 1 holds channel up: only the group that pressed the key down lets it go.
@@ -226,7 +226,8 @@ const Scenario kScenarios[] = {
     // Key-lock mode, one long-press key: display lock x shutdown.
     {"LockOnShutOffShort", {kLocked115}, kOn, kShort, kLockHeld},
     {"LockOnShutOffLong", {kLocked115}, kOn, kLong, kLockHeld},
-    {"LockBlip", {kLocked115}, kOn, "L1 0x40*9 F*1 0x40*9 255*9", Join({P, "744:1 744:0"})},
+    {"LockBlip", {kLocked115}, kOn, "L1 0x40*9 F*1 0x40*9 255*9", Join({P, "744:1", P, "744:0"})},
+    {"LockBounce", {kLocked115}, kOn, "L1 0x40*9 255*1 0x40*9 255*9", Join({P, "744:1 744:0"})},
     // No click of a code that is down already: key lock comes on while power is held.
     {"PowerHeldAsLockComesOn", {{0x40, 116, 0, 800, 0}}, kOn, "0x40*10 L1 0x40*10 255*10",
      "116:1 116:0 744:1 744:0"},

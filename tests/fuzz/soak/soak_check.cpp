@@ -163,6 +163,8 @@ void CheckerSample(SoakChecker& c, uint64_t ms) {
     for (int g = 0; g < c.layout->groups; ++g) {
         const int k = KeyNow(c, g);
         if (k < 0) {
+            // A failed read ends a press at once (a failing channel must never hold a key).
+            if (c.fails[g]) c.noKeyRun[g] = kReleaseSamples - 1;
             ends[g] = ++c.noKeyRun[g] == kReleaseSamples;
             continue;
         }

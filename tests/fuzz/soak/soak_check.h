@@ -8,8 +8,8 @@
 //     began (and again since the last one, with Repeat), at most once without Repeat, and one
 //     press never sends both its short and its long click;
 //   - as long as the panel has never left the idle reading, nothing at all is sent.
-// A press of an ADC key lasts until its group reads no key on four samples in a row: the
-// daemon's debounce, which a glitch shorter than that must not get through.
+// A press of an ADC key lasts until its group reads no key on four samples in a row (the
+// daemon's debounce, which a glitch shorter than that must not get through) or a read fails.
 #pragma once
 
 #include <string>
