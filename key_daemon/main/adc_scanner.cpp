@@ -123,9 +123,9 @@ int MapKeyValue(int group, unsigned int reading, int& keyIndex) {
     return code == kPowerCode ? kPowerCode : kKeyLockCode;
 }
 
-// The panel reads idle, confirmed, since releasedAt: a long-press key that was timed, held long
-// enough not to be bounce and not yet sent as a long press, goes out now as a short press. Every
-// slot's press ends here.
+// The keys were let go at releasedAt (a confirmed idle panel, or a failed read): a long-press key
+// that was timed, held long enough not to be bounce and not yet sent as a long press, goes out
+// now as a short press. Every slot's press ends here.
 static void ReleaseKeys(KeyArry& keys, unsigned int levels, bool shutdown, uint64_t releasedAt) {
     const unsigned int slots = levels < kKeySlots ? levels : kKeySlots;
     for (unsigned int j = 0; j < slots; ++j) {
