@@ -6,8 +6,8 @@
 #
 # FUZZ_JOBS runs that many at once (default 2). A full run keeps its working corpora in
 # build/fuzz/corpus, so the next run starts where it stopped; --smoke starts from the seed
-# corpora alone with fixed seeds, as make test wants. A finding is kept in build/fuzz/findings
-# and fails the run.
+# corpora alone with fixed seeds (the soak: SOAK_SMOKE_RUNS runs from seed 1), as make test
+# wants. A finding is kept in build/fuzz/findings and fails the run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -23,6 +23,8 @@ if [ ${#targets[@]} -eq 0 ]; then
     targets=(md5_fuzz checksum_list_fuzz layout_fuzz trace_fuzz scanner_soak)
 fi
 jobs=${FUZZ_JOBS:-2}
+# About ten seconds of the soak on this kind of machine.
+SOAK_SMOKE_RUNS=${SOAK_SMOKE_RUNS:-3000}
 
 logs=$work/logs
 mkdir -p "$logs"
@@ -46,11 +48,12 @@ options() {
 run_one() {
     local target=$1 log=$logs/$1.log
     if [ "$target" = scanner_soak ]; then
-        local seed=1
-        [ $smoke -eq 1 ] || seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
+        # The smoke covers the same runs on every machine; a full run takes what time allows.
+        local bound=(--seed 1 --runs "$SOAK_SMOKE_RUNS")
+        [ $smoke -eq 1 ] ||
+            bound=(--seed "$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')" --seconds "$budget")
         mkdir -p "$work/findings/scanner_soak"
-        "$bin/scanner_soak" --seed "$seed" --seconds "$budget" --out "$work/findings/scanner_soak" \
-            >"$log" 2>&1
+        "$bin/scanner_soak" "${bound[@]}" --out "$work/findings/scanner_soak" >"$log" 2>&1
         return
     fi
     local findings=$work/findings/$target

@@ -18,6 +18,9 @@
 #include "replay_engine.h"
 #include "trace_line.h"
 
+// How long the daemon may take after the trace's last step to let every key go.
+static constexpr uint64_t kSettleWithinMs = 10000;
+
 static void PrintEvent(const ReplayEvent& event, void* context) {
     ++*static_cast<uint64_t*>(context);
     const char* what = event.value == 1 ? "down" : event.value == 0 ? "up" : "?";
@@ -118,8 +121,12 @@ int RunReplay(const ReplayOptions& options) {
     });
     fclose(trace);
     ReplayRunThrough(last);
-    printf("end of trace at %llu ms: %llu wake-ups, %llu key events\n",
-           static_cast<unsigned long long>(last), static_cast<unsigned long long>(ReplayWakeups()),
+    // A trace that ends as a key is let go still shows what the release sends.
+    const uint64_t settledAt = ReplaySettle(kSettleWithinMs);
+    printf("end of trace at %llu ms, %s at %llu ms: %llu wake-ups, %llu key events\n",
+           static_cast<unsigned long long>(last), ReplaySettled() ? "settled" : "not settled",
+           static_cast<unsigned long long>(settledAt),
+           static_cast<unsigned long long>(ReplayWakeups()),
            static_cast<unsigned long long>(events));
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "replay_engine.h"
 
 #include "daemon_startup.h"
+#include "key_pars/key_pars.h"
+#include "main/adc_scanner.h"
 #include "main/gpio_keys.h"
 #include "main/tavrion_thread.h"
 #include "replay_board.h"
@@ -86,6 +88,20 @@ int ReplayStep(const TraceStep& step) {
 void ReplayRunThrough(uint64_t ms) {
     RunBefore(ms + 1);
     if (ms > VirtualMs()) SetVirtualMs(ms);
+}
+
+bool ReplaySettled() {
+    if (mode == kReplayAdc) return AdcScannerSettled();
+    for (int n = 0; mode == kReplayGpio && n < gpioKeys.KeyLevelNum && n < kKeySlots; ++n) {
+        if (gpioLastLevel[n] != HI_TRUE || gpioChangeCount[n] != 0) return false;
+    }
+    return true;
+}
+
+uint64_t ReplaySettle(uint64_t withinMs) {
+    const uint64_t limit = VirtualMs() + withinMs;
+    while (!ReplaySettled() && nextWakeMs <= limit) ReplayRunThrough(nextWakeMs);
+    return VirtualMs();
 }
 
 ReplayMode ReplayWorkerMode() { return mode; }

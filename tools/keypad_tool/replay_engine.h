@@ -31,6 +31,13 @@ int ReplayStep(const TraceStep& step);
 // Runs every sample or pass due at or before ms.
 void ReplayRunThrough(uint64_t ms);
 
+// Nothing more will be sent while the board stays as it is: every ADC group confirmed idle with
+// no key down or timed, or every GPIO key reported up with no change being counted.
+bool ReplaySettled();
+// Runs the worker on, one wake-up at a time, until the daemon has settled or withinMs have
+// passed; the time reached.
+uint64_t ReplaySettle(uint64_t withinMs);
+
 ReplayMode ReplayWorkerMode();
 uint32_t ReplayPeriodMs();
 // Wake-ups so far: each one sampled every enabled group (or made one GPIO pass).

@@ -215,8 +215,18 @@ const Scenario kScenarios[] = {
     {"DurationZeroSameMs", {kMenuZero}, "", "s0 0x40*8 255*10", ""},
     {"FailedReadsShort", {kVolUp}, "", "s5 0x40*4 F*3 0x40*4 255*8", "115:1 115:0"},
     {"FailedReadsIdle", {kVolUp}, "", "0x40*4 F*4 0x40*4", "115:1 115:0 115:1"},
-    // A failed read ends a press at once; fewer than four idle samples do not.
-    {"FailedReadEndsPress", {kMenu}, "", "0x40*10 F*1 0x40*84", "139:1 139:0 358:1 358:0"},
+    // A failed read is an idle sample: it ends a press only as the fourth in a row.
+    {"FailedReadKeepsPress", {kMenu}, "", "0x40*10 F*1 0x40*84", "358:1 358:0"},
+    {"FailedReadsEndPress", {kMenu}, "", "0x40*10 F*4 0x40*84", "139:1 139:0 358:1 358:0"},
+    // Only four samples of one slot confirm a key: a reserved position (code 0) is no idle sample.
+    {"ReservedThenIdleSample", {kMenu, {0x80, 0, 0, 0, 0}}, "", "0x40*20 0x80*3 255*1 0x40*84",
+     "358:1 358:0"},
+    // Leaving a long-press key for another key ends its press there, before the other key's
+    // events.
+    {"LongSlidesToImmediate", {kMenu, kChUp}, "", "0x40*20 0x80*10 255*10",
+     "139:1 139:0 114:1 114:0"},
+    {"LongSlidesToLong", {kMenu, {0x80, 114, 402, 800, 0}}, "", "0x40*20 0x80*84 255*10",
+     "139:1 139:0 402:1 402:0"},
     {"BounceKeepsShortPress", {kMenu}, "", "0x40*20 255*3 0x40*20 255*10", "139:1 139:0"},
     {"ReleaseAt40msFromFirstIdle", {kMenu}, "", "0x40*6 255*10 0x40*7 255*10", "139:1 139:0"},
     // Group 1 holds channel up: only the group that pressed the key down lets it go.
@@ -226,11 +236,22 @@ const Scenario kScenarios[] = {
     // Key-lock mode, one long-press key: display lock x shutdown.
     {"LockOnShutOffShort", {kLocked115}, kOn, kShort, kLockHeld},
     {"LockOnShutOffLong", {kLocked115}, kOn, kLong, kLockHeld},
-    {"LockBlip", {kLocked115}, kOn, "L1 0x40*9 F*1 0x40*9 255*9", Join({P, "744:1", P, "744:0"})},
+    {"LockBlip", {kLocked115}, kOn, "L1 0x40*9 F*1 0x40*9 255*9", kLockHeld},
+    // The locked power click waits for the confirmed press.
+    {"LockGlitchSendsNothing", {kLocked115}, kOn, "L1 0x40*3 255*10", ""},
+    // In key-lock mode every key is 744; one sample in another key's window is still no press of
+    // that key.
+    {"LockGlitchInOtherWindow", {kVolUp, kMenu80}, kShutOn, "L1 0x40*10 0x80*1 0x40*10 255*10",
+     "744:1 744:0"},
+    {"LockDipToGround", {kPower116, kChUp}, kOn + kShutOn, "L1 0x80*10 3*1 0x80*10 255*10",
+     "744:1 744:0"},
+    // A press keeps the mode it was confirmed in; a change applies from the next press.
+    {"LockOffWhileHeld", {kLocked115}, kOn, "L1 0x40*10 L0 0x40*10 255*10", kLockHeld},
+    {"LockOnWhileLongHeld", {kMenu, kChUp}, "", "0x40*10 L1 0x40*10 255*10", "139:1 139:0"},
+    {"LockOnWhileHeld", {kVolUp, kChUp}, "", "0x40*10 L1 0x40*10 255*10", "115:1 115:0"},
     {"LockBounce", {kLocked115}, kOn, "L1 0x40*9 255*1 0x40*9 255*9", Join({P, "744:1 744:0"})},
-    // No click of a code that is down already: key lock comes on while power is held.
     {"PowerHeldAsLockComesOn", {{0x40, 116, 0, 800, 0}}, kOn, "0x40*10 L1 0x40*10 255*10",
-     "116:1 116:0 744:1 744:0"},
+     "116:1 116:0"},
     {"LockOnShutOnShort", {kLocked115}, kOn + kShutOn, kShort, "744:1 744:0"},
     {"LockOnShutOnLong", {kLocked115}, kOn + kShutOn, kLong, P},
     {"LockOffShutOffShort", {kPower116}, kOff, kShort, P},
@@ -283,14 +304,16 @@ TEST_F(Scanner, IdleConfirmedAtThirdSampleFromStart) {
     EXPECT_EQ(Take(), "115:0");
 }
 
-TEST_F(Scanner, SettingsReadAtEverySample) {
+TEST_F(Scanner, SettingsApplyFromTheNextPress) {
     Group(0, {kLocked115});
     KeyLock(1);
     board.Write("props", kOn);
-    Play("0x40*2");
+    Play("0x40*4");
     board.Write("props", kOn + kShutdown + "true");
     Play("0x40*100 255*10");
-    EXPECT_EQ(Take(), Join({P, P}));
+    EXPECT_EQ(Take(), kLockHeld);
+    Play("0x40*100 255*10");
+    EXPECT_EQ(Take(), P);
 }
 
 TEST_F(Scanner, GroupsShareTheCurrentKey) {

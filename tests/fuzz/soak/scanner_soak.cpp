@@ -1,12 +1,12 @@
 // Randomized soak of the key scanner: random valid layouts, random streams of readings, replayed
-// in-process through keypad-tool's replay engine (the daemon's own start-up, scanner and GPIO
-// pass), with the invariants of soak_check.h checked after every wake-up of the worker.
+// in-process through keypad-tool's replay engine (the daemon's own start-up and scanner), with
+// the invariants of soak_check.h checked after every wake-up of the worker.
 //
 //   scanner_soak [--seed N] [--seconds S | --runs N] [--out DIR]
 //
 // Run r uses seed N + r, so "--seed N+r --runs 1" repeats it. A violation prints that seed and
-// the shortest trace found that still fails, as a layout and a replay file for
-// keypad-tool replay (written to DIR too), and exits 1.
+// the trace up to it, as a layout and a replay file for keypad-tool replay (written to DIR too),
+// and exits 1.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -29,16 +29,17 @@ static SoakChecker checker;
 
 struct Outcome {
     uint64_t wakeups;
-    uint64_t samples;  // group samples, or GPIO passes
+    uint64_t samples;  // group samples
+    uint64_t holds;    // keys held on their own, whose events were checked
 };
 
-// Replays the steps, and on to at least runTo; the checker holds the first violation.
+// Replays the steps; the checker holds the first violation.
 static Outcome Replay(const SoakLayout& layout, const char* path,
-                      const std::vector<TraceStep>& steps, uint64_t runTo = 0) {
+                      const std::vector<TraceStep>& steps) {
     StartChecker(checker, layout);
     if (ReplayBegin(path, layout.periodMs, CheckerEvent, &checker) != 0) {
         checker.failure = "the daemon did not load the layout";
-        return {0, 0};
+        return {0, 0, 0};
     }
     uint64_t now = 0;
     auto runThrough = [&now](uint64_t through) {
@@ -57,36 +58,9 @@ static Outcome Replay(const SoakLayout& layout, const char* path,
         const uint64_t until = step.ms + (step.kind == kTraceStall ? step.value : 0);
         if (until > end) end = until;
     }
-    runThrough(end + kTailMs > runTo ? end + kTailMs : runTo);
-    const uint64_t perWakeup = layout.gpio ? 1 : static_cast<uint64_t>(layout.groups);
-    return {ReplayWakeups(), ReplayWakeups() * perWakeup};
-}
-
-static bool Fails(const SoakLayout& layout, const char* path, const std::vector<TraceStep>& steps,
-                  uint64_t runTo) {
-    Replay(layout, path, steps, runTo);
-    return !checker.failure.empty();
-}
-
-// Steps after the violation cannot matter; then ever smaller runs of steps are left out while
-// the trace still fails.
-static std::vector<TraceStep> Shrink(const SoakLayout& layout, const char* path,
-                                     std::vector<TraceStep> steps) {
-    const uint64_t at = checker.failureMs;
-    while (!steps.empty() && steps.back().ms > at) steps.pop_back();
-    for (size_t chunk = steps.size() / 2; chunk >= 1; chunk /= 2) {
-        for (size_t i = 0; i + chunk <= steps.size();) {
-            std::vector<TraceStep> fewer(steps.begin(), steps.begin() + i);
-            fewer.insert(fewer.end(), steps.begin() + i + chunk, steps.end());
-            if (Fails(layout, path, fewer, at)) {
-                steps = fewer;
-            } else {
-                i += chunk;
-            }
-        }
-    }
-    Replay(layout, path, steps, at);
-    return steps;
+    runThrough(end + kTailMs);
+    return {ReplayWakeups(), ReplayWakeups() * static_cast<uint64_t>(layout.groups),
+            checker.holdsChecked};
 }
 
 static bool WriteText(const std::string& path, const std::string& text) {
@@ -96,14 +70,14 @@ static bool WriteText(const std::string& path, const std::string& text) {
     return fclose(file) == 0 && written;
 }
 
-static void Report(unsigned long long seed, const SoakLayout& layout, const char* path,
-                   const std::vector<TraceStep>& original, const std::string& outDir) {
-    std::vector<TraceStep> steps = Shrink(layout, path, original);
+static void Report(unsigned long long seed, const SoakLayout& layout,
+                   const std::vector<TraceStep>& steps, const std::string& outDir) {
     char line[512];
     snprintf(line, sizeof line, "# scanner_soak --seed %llu: %s at %llu ms\n", seed,
              checker.failure.c_str(), static_cast<unsigned long long>(checker.failureMs));
     std::string trace = line;
     for (const TraceStep& step : steps) {
+        if (step.ms > checker.failureMs) break;
         FormatTraceStep(step, line, sizeof line);
         trace += std::string(line) + "\n";
     }
@@ -119,8 +93,8 @@ static void Report(unsigned long long seed, const SoakLayout& layout, const char
     printf("reproduce: scanner_soak --seed %llu --runs 1\n", seed);
     printf("       or: keypad-tool replay --period-ms %u %s.xml %s.replay%s\n", layout.periodMs,
            base.c_str(), base.c_str(), saved ? "" : " (could not be written)");
-    printf("--- %s.xml\n%s--- %s.replay (%zu of %zu steps)\n%s", base.c_str(), xml.c_str(),
-           base.c_str(), steps.size(), original.size(), trace.c_str());
+    printf("--- %s.xml\n%s--- %s.replay\n%s", base.c_str(), xml.c_str(), base.c_str(),
+           trace.c_str());
 }
 
 static double Seconds() {
@@ -153,8 +127,7 @@ int main(int argc, char** argv) {
     const std::string path = "/tmp/scanner-soak-" + std::to_string(getpid()) + ".xml";
     const double start = Seconds();
     unsigned long long done = 0;
-    unsigned long long gpioRuns = 0;
-    Outcome total = {0, 0};
+    Outcome total = {0, 0, 0};
     int status = 0;
     for (; runs == 0 ? Seconds() - start < seconds : done < runs; ++done) {
         const unsigned long long runSeed = seed + done;
@@ -179,20 +152,20 @@ int main(int argc, char** argv) {
         const Outcome outcome = Replay(layout, path.c_str(), steps);
         total.wakeups += outcome.wakeups;
         total.samples += outcome.samples;
-        gpioRuns += layout.gpio;
+        total.holds += outcome.holds;
         if (!checker.failure.empty()) {
-            Report(runSeed, layout, path.c_str(), steps, outDir);
+            Report(runSeed, layout, steps, outDir);
             status = 1;
             break;
         }
     }
     unlink(path.c_str());
     printf(
-        "soak: %llu samples (%llu wake-ups) in %llu runs (%llu GPIO), seeds %llu-%llu, "
+        "soak: %llu samples (%llu wake-ups, %llu holds checked) in %llu runs, seeds %llu-%llu, "
         "%.0f s: %s\n",
         static_cast<unsigned long long>(total.samples),
-        static_cast<unsigned long long>(total.wakeups), done, gpioRuns, seed,
-        seed + (done > 0 ? done - 1 : 0), Seconds() - start,
-        status == 0 ? "no violation" : "VIOLATION");
+        static_cast<unsigned long long>(total.wakeups),
+        static_cast<unsigned long long>(total.holds), done, seed, seed + (done > 0 ? done - 1 : 0),
+        Seconds() - start, status == 0 ? "no violation" : "VIOLATION");
     return status;
 }

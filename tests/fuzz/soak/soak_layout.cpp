@@ -6,10 +6,10 @@ static constexpr uint32_t kPower = 116;
 static constexpr uint32_t kKeyLock = 744;
 static constexpr uint32_t kKeyMax = 767;
 
-// A code not used yet: GPIO codes stay below 255, which the virtual keyboard always announces.
-static uint32_t FreshCode(Rng& rng, const SoakLayout& layout, uint32_t limit) {
+// A code not used yet.
+static uint32_t FreshCode(Rng& rng, const SoakLayout& layout) {
     for (;;) {
-        uint32_t code = 1 + rng.Below(limit);
+        uint32_t code = 1 + rng.Below(kKeyMax);
         bool used = code == kPower || code == kKeyLock;
         for (int g = 0; g < 3; ++g) {
             for (int n = 0; n < layout.group[g].keys; ++n) {
@@ -31,9 +31,9 @@ static void RandomLadder(Rng& rng, SoakLayout& layout, SoakGroup& group) {
         SoakKey& key = group.key[n];
         key.threshold = static_cast<uint8_t>(threshold);
         threshold += 0x12 + rng.Below(slack / group.keys + 1);
-        key.code = FreshCode(rng, layout, kKeyMax);
+        key.code = FreshCode(rng, layout);
         if (rng.Percent(40)) {
-            key.longCode = FreshCode(rng, layout, kKeyMax);
+            key.longCode = FreshCode(rng, layout);
             static const uint32_t kEdges[] = {0, 1, 39, 40, 41};
             key.duration = rng.Percent(10) ? kEdges[rng.Below(5)] : 50 + rng.Below(2500);
             key.repeat = rng.Percent(30);
@@ -44,21 +44,6 @@ static void RandomLadder(Rng& rng, SoakLayout& layout, SoakGroup& group) {
 SoakLayout RandomLayout(Rng& rng) {
     SoakLayout layout = {};
     layout.periodMs = 5 + rng.Below(21);
-    layout.gpio = rng.Percent(25);
-    if (layout.gpio) {
-        SoakGroup& group = layout.group[0];
-        group.keys = 1 + static_cast<int>(rng.Below(8));
-        for (int n = 0; n < group.keys; ++n) {
-            bool taken;
-            do {
-                group.key[n].line = rng.Below(64);
-                taken = false;
-                for (int m = 0; m < n; ++m) taken = taken || group.key[m].line == group.key[n].line;
-            } while (taken);
-            group.key[n].code = FreshCode(rng, layout, 254);
-        }
-        return layout;
-    }
     layout.groups = 1 + static_cast<int>(rng.Below(3));
     for (int g = 0; g < layout.groups; ++g) {
         bool taken;
@@ -98,20 +83,6 @@ std::string LayoutXml(const SoakLayout& layout) {
         }
         snprintf(text, sizeof text, "  </adc_group%d>\n", g);
         xml += text;
-    }
-    if (layout.gpio) {
-        const SoakGroup& group = layout.group[0];
-        snprintf(text, sizeof text,
-                 "  <gpio>\n    <enable value=\"1\"/>\n    <KeyLevelNum value=\"%d\"/>\n",
-                 group.keys);
-        xml += text;
-        for (int n = 0; n < group.keys; ++n) {
-            snprintf(text, sizeof text,
-                     "    <key_pad GroupNum=\"%u\" PinNum=\"%u\" KeyCode=\"%u\"/>\n",
-                     group.key[n].line / 8, group.key[n].line % 8, group.key[n].code);
-            xml += text;
-        }
-        xml += "  </gpio>\n";
     }
     return xml + "</key_pad_xml>\n";
 }

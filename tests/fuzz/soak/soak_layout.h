@@ -1,5 +1,5 @@
 // Random front-panel layouts for the scanner soak: valid ones, whose every key can be told
-// apart by its reading (ADC) or its line (GPIO) and by its codes.
+// apart by its reading and by its codes.
 #pragma once
 
 #include <stdint.h>
@@ -9,8 +9,7 @@
 #include "soak_random.h"
 
 struct SoakKey {
-    uint8_t threshold;  // ADC: readings threshold - 16 .. threshold give the key
-    uint32_t line;      // GPIO: group * 8 + pin
+    uint8_t threshold;  // readings threshold - 16 .. threshold give the key
     uint32_t code;
     uint32_t longCode;  // 0: an immediate key
     uint32_t duration;  // ms, for a long-press key
@@ -24,7 +23,6 @@ struct SoakGroup {
 };
 
 struct SoakLayout {
-    bool gpio;   // the keys are GPIO lines (group[0]); otherwise ADC groups
     int groups;  // ADC groups in use
     SoakGroup group[3];
     uint32_t periodMs;  // the LSADC conversion period

@@ -65,7 +65,7 @@ struct Builder {
             PressAdc(other, rng.Below(layout.group[other].keys), t + rng.Below(end - t + 1), false);
         }
         // Glitches while held: the contact drops out, the read fails, or the ladder passes
-        // through another key's window for a sample or two.
+        // through another key's window for a sample or two, or stays there a while.
         for (uint64_t x = t + rng.Below(300); x < end && rng.Percent(50); x += rng.Below(400)) {
             const uint32_t kind = rng.Below(3);
             if (kind == 0) {
@@ -74,35 +74,13 @@ struct Builder {
                 const int other = kind == 1 ? -1 : static_cast<int>(rng.Below(group.keys));
                 Add(x, kTraceAdc, ch, other < 0 ? NoKeyReading(group) : KeyReading(group, other));
             }
-            x += 1 + rng.Below(2 * layout.periodMs);
+            x += 1 + rng.Below((rng.Percent(20) ? 10 : 2) * layout.periodMs);
             reading = KeyReading(group, k);
             Add(x, kTraceAdc, ch, reading);
         }
         t = Bounce(end, kTraceAdc, ch, NoKeyReading(group), reading);
         Add(t, kTraceAdc, ch, NoKeyReading(group));
         Add(t + rng.Below(30), kTraceAdc, ch, kIdleReading);
-        return t;
-    }
-
-    uint64_t PressGpio(int k, uint64_t t, bool alone) {
-        const uint32_t line = layout.group[0].key[k].line;
-        t = Bounce(t, kTraceGpio, line, 0, 1);
-        Add(t, kTraceGpio, line, 0);
-        const uint64_t end = t + rng.Below(1500);
-        if (alone && layout.group[0].keys > 1 && rng.Percent(20)) {
-            const int other = (k + 1 + static_cast<int>(rng.Below(layout.group[0].keys - 1))) %
-                              layout.group[0].keys;
-            PressGpio(other, t + rng.Below(end - t + 1), false);
-        }
-        // The contact lets go for a pass or a few while held.
-        for (uint64_t x = t + rng.Below(300); x + 60 < end && rng.Percent(40);
-             x += rng.Below(400)) {
-            Add(x, kTraceGpio, line, 1);
-            x += 1 + rng.Below(50);
-            Add(x, kTraceGpio, line, 0);
-        }
-        t = Bounce(end, kTraceGpio, line, 1, 0);
-        Add(t, kTraceGpio, line, 1);
         return t;
     }
 
@@ -135,17 +113,17 @@ std::vector<TraceStep> RandomTrace(Rng& rng, const SoakLayout& layout, bool idle
     uint64_t t = rng.Below(200);
     while (t < length) {
         const uint32_t action = idleOnly ? 99 : rng.Below(100);
-        const int g = layout.gpio ? 0 : static_cast<int>(rng.Below(layout.groups));
+        const int g = static_cast<int>(rng.Below(layout.groups));
         const SoakGroup& group = layout.group[g];
         const int k = static_cast<int>(rng.Below(group.keys));
         if (action < 50) {
-            t = layout.gpio ? b.PressGpio(k, t, true) : b.PressAdc(g, k, t, true);
-        } else if (action < 60 && !layout.gpio) {
+            t = b.PressAdc(g, k, t, true);
+        } else if (action < 60) {
             // The channel cannot be read for a while.
             b.Add(t, kTraceAdcFail, group.channel, 0);
             t += 1 + rng.Below(200);
             b.Add(t, kTraceAdc, group.channel, kIdleReading);
-        } else if (action < 70 && !layout.gpio) {
+        } else if (action < 70) {
             b.Add(t, kTraceAdc, group.channel, b.NoKeyReading(group));
             t += rng.Below(300);
             b.Add(t, kTraceAdc, group.channel, kIdleReading);
