@@ -174,7 +174,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    options.live = isatty(STDERR_FILENO) != 0;
+    // A stream of every sample goes to a program with a display of its own (keypad-tool watch).
+    options.live = isatty(STDERR_FILENO) != 0 && !options.everySample;
 
     struct sigaction stop = {};
     stop.sa_handler = OnStop;
