@@ -216,7 +216,9 @@ static void ReportKey(int g, int k, const GroupElements& e, const KeyReadings& r
         }
     }
     char proposal[32] = "kept";
-    if (r.presses > 0) {
+    if (proposed < 0) {
+        snprintf(proposal, sizeof proposal, "none fits");
+    } else if (r.presses > 0) {
         snprintf(proposal, sizeof proposal, "0x%02x (0x%02x-0x%02x)", proposed, WindowLow(proposed),
                  proposed);
     }
@@ -293,7 +295,28 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
 
     std::vector<WindowItem> items = Items(g, keys, seen, rest);
     std::vector<std::pair<int, int>> conflicts;
-    if (!PlaceWindows(items, conflicts)) c.placed = false;
+    const bool placed = PlaceWindows(items, conflicts);
+    c.placed = c.placed && placed;
+    int proposed[kKeySlots] = {};
+    for (const WindowItem& item : items) {
+        if (item.key >= 0) proposed[item.key] = placed ? item.threshold : -1;
+    }
+
+    if (!quiet) {
+        char restText[32];
+        snprintf(restText, sizeof restText, rest.low == rest.high ? "0x%02x" : "0x%02x-0x%02x",
+                 rest.low, rest.high);
+        printf("ADC group %d: channel %u, rest reading %s, %u presses\n", g, group.channel_id,
+               restText, presses);
+        printf("  key line  window     presses  readings    margins   proposed threshold\n");
+    }
+    for (int k = 0; k < keys; ++k) {
+        ReportKey(g, k, e, seen[k], proposed[k], quiet, c);
+        if (placed && seen[k].presses > 0 && proposed[k] != Threshold(g, k) && e.keys[k]) {
+            c.edits.push_back({e.keys[k], static_cast<uint8_t>(proposed[k])});
+            c.editedSlots.push_back({g, k});
+        }
+    }
     for (const std::pair<int, int>& p : conflicts) {
         const WindowItem& a = items[p.first];
         const WindowItem& b = items[p.second];
@@ -305,23 +328,6 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
             AddFinding(c.layout, line, kError,
                        "%s and %s cannot be told apart with 16-count windows that do not overlap",
                        ItemName(a, seen).c_str(), ItemName(b, seen).c_str());
-        }
-    }
-    int proposed[kKeySlots] = {};
-    for (const WindowItem& item : items) {
-        if (item.key >= 0) proposed[item.key] = item.threshold;
-    }
-
-    if (!quiet) {
-        printf("ADC group %d: channel %u, rest reading 0x%02x-0x%02x, %u presses\n", g,
-               group.channel_id, rest.low, rest.high, presses);
-        printf("  key line  window     presses  readings    margins   proposed threshold\n");
-    }
-    for (int k = 0; k < keys; ++k) {
-        ReportKey(g, k, e, seen[k], proposed[k], quiet, c);
-        if (seen[k].presses > 0 && proposed[k] != Threshold(g, k) && e.keys[k]) {
-            c.edits.push_back({e.keys[k], static_cast<uint8_t>(proposed[k])});
-            c.editedSlots.push_back({g, k});
         }
     }
 }
