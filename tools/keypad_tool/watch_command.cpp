@@ -33,6 +33,13 @@ static int watchedCount;
 static bool onTerminal;
 static bool statusShown;
 static uint64_t events;
+static pid_t recorderPid = -1;
+
+// A stop for the watch is a stop for its recorder, which then ends its trace and the watch with
+// it (Ctrl-C on a terminal reaches both anyway).
+static void ForwardStop(int) {
+    if (recorderPid > 0) kill(recorderPid, SIGTERM);
+}
 
 static std::string GroupText(const WatchedGroup& w) {
     char text[160];
@@ -131,9 +138,13 @@ int RunWatch(const WatchOptions& options) {
     pid_t recorder = -1;
     FILE* trace = StartRecorder(args, recorder);
     if (!trace) return 2;
-    // Ctrl-C reaches the recorder too; it ends its trace, and the watch ends with it.
-    signal(SIGINT, SIG_IGN);
-    signal(SIGTERM, SIG_IGN);
+    recorderPid = recorder;
+    struct sigaction stop = {};
+    stop.sa_handler = ForwardStop;
+    stop.sa_flags = SA_RESTART;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
     char* line = nullptr;
     size_t size = 0;
     uint64_t last = 0;
