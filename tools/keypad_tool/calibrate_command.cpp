@@ -285,6 +285,20 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
             }
         }
     }
+    // One key's press running straight into another key's window, the panel never resting
+    // between: the daemon confirms both, though only the first was pressed (a contact sliding).
+    for (size_t i = 1; i < steady.size(); ++i) {
+        const int from = keyOf[i - 1];
+        const int to = keyOf[i];
+        if (from < 0 || to < 0 || from == to) continue;
+        const int t = Threshold(g, to);
+        AddFinding(c.trace, steady[i].line, kWarning,
+                   "key %d's press (0x%02x) runs into key %d's window 0x%02x-0x%02x for %llu "
+                   "samples without the panel coming to rest: the daemon reports key %d too, a "
+                   "phantom press unless it was pressed",
+                   from, steady[i - 1].low, to, WindowLow(t), t,
+                   static_cast<unsigned long long>(steady[i].samples), to);
+    }
     for (size_t i = 0; i <= steady.size(); ++i) {
         const SteadyReading* before = i > 0 ? &steady[i - 1] : nullptr;
         const SteadyReading* after = i < steady.size() ? &steady[i] : nullptr;
