@@ -60,46 +60,25 @@ struct RecordCase {
 };
 
 TEST(RecordSession, WritesEveryChangeAndEndsAtTheStop) {
+    // clang-format off
     const RecordCase cases[] = {
-        {"changes of a channel and a line, a failing read, the end at --for",
-         10,
-         100,
-         0,
-         0,
-         false,
-         {{0, "lsadc/1", "0x30"},
-          {30, "lsadc/1", "49"},
-          {40, "gpio/11", "0"},
+        {"changes of a channel and a line, a failing read, the end at --for", 10, 100, 0, 0, false,
+         {{0, "lsadc/1", "0x30"}, {30, "lsadc/1", "49"}, {40, "gpio/11", "0"},
           {50, "fail/HI_UNF_LSADC_GetValue", "0x80470001"},
-          {60, "fail/HI_UNF_LSADC_GetValue", ""},
-          {60, "lsadc/1", ""}},
+          {60, "fail/HI_UNF_LSADC_GetValue", ""}, {60, "lsadc/1", ""}},
          "0 adc 1 0x30\n0 gpio 11 1\n30 adc 1 0x31\n40 gpio 11 0\n50 adc 1 fail\n"
          "60 adc 1 0xff\n100 adc 1 0xff\n100 gpio 11 0\n"},
         {"late wake-ups are stamped on the period's grid and skip the samples they missed",
-         10,
-         100,
-         25,
-         0,
-         false,
-         {{20, "lsadc/1", "0x40"}},
+         10, 100, 25, 0, false, {{20, "lsadc/1", "0x40"}},
          "0 adc 1 0xff\n30 adc 1 0x40\n100 adc 1 0x40\n"},
-        {"a stop signal ends the trace at the time it came",
-         10,
-         0,
-         0,
-         47,
-         false,
-         {{15, "lsadc/1", "0x50"}},
-         "0 adc 1 0xff\n20 adc 1 0x50\n47 adc 1 0x50\n"},
-        {"every sample written, at a 20 ms period",
-         20,
-         40,
-         0,
-         0,
-         true,
-         {{20, "lsadc/1", "0x10"}},
-         "0 adc 1 0xff\n20 adc 1 0x10\n40 adc 1 0x10\n"},
+        {"a stop signal ends the trace at the time it came", 10, 0, 0, 47, false,
+         {{15, "lsadc/1", "0x50"}}, "0 adc 1 0xff\n20 adc 1 0x50\n47 adc 1 0x50\n"},
+        {"a --for that is no whole number of periods", 10, 25, 0, 0, false, {},
+         "0 adc 1 0xff\n25 adc 1 0xff\n"},
+        {"every sample written, at a 20 ms period", 20, 40, 0, 0, true,
+         {{20, "lsadc/1", "0x10"}}, "0 adc 1 0xff\n20 adc 1 0x10\n40 adc 1 0x10\n"},
     };
+    // clang-format on
     for (const RecordCase& c : cases) {
         TempBoard temp;
         board = &temp;

@@ -167,7 +167,10 @@ int RecordSession(const RecordOptions& options, FILE* out) {
         }
         // Stamped on the period's grid, as the replay samples; a stop request is stamped when
         // it came.
-        if (ms >= next && recordStopRequested == 0) ms = ms / period * period;
+        if (ms >= next && recordStopRequested == 0) {
+            const uint64_t grid = ms / period * period;
+            ms = grid > next ? grid : next;  // next may be the end, between two grid points
+        }
         if (ms > limit) ms = limit;
     }
 }
