@@ -30,6 +30,7 @@ struct Panel {
     int status;
     std::vector<std::string> findings;  // in this order in the output
     std::vector<std::string> written;   // in the written layout; empty: nothing written
+    int holdMs = 300;
 };
 
 const uint32_t kCodes[] = {0x74, 0x73, 0x72, 0x192, 0x193, 0x8b, 0x179, 0x71};
@@ -46,15 +47,15 @@ std::string Layout(const Panel& p) {
     return s + "</g>\n</key_pad_xml>\n";
 }
 
-// Three rounds of presses of every key, each held 300 ms; codes gets each press's key code.
+// Three rounds of presses of every key, each held holdMs; codes gets each press's key code.
 std::string Recording(const Panel& p, std::vector<uint32_t>& codes) {
     std::ostringstream out;
     out << "# period: 10 ms\n0 adc 1 0xff\n";
     uint64_t t = 500;
     auto press = [&](int reading) {
         out << t << " adc 1 " << reading << "\n"
-            << t + 150 << " adc 1 " << reading + p.noise << "\n";
-        t += 300;
+            << t + p.holdMs / 2 << " adc 1 " << reading + p.noise << "\n";
+        t += p.holdMs;
         for (int r : p.release) out << t << " adc 1 " << r << "\n", t += 10;
         out << t << " adc 1 0xff\n";
         t += 400;
@@ -111,6 +112,8 @@ const std::vector<Panel> kPanels = {
      1, {0x70, 0x70, 0x71, 0x70}, 0, 0,
      {"warning: key 0's press (0x30) runs into key 2's window 0x68-0x78 for 4 samples"},
      {"\"0x39\""}},
+    {"keys held longer than the panel rests", {"0x38", "0x58"}, {0x30, 0x50}, 1, {}, 0, 0,
+     {"rest reading 0xff, 6 presses", "Findings: none"}, {"\"0x39\"", "\"0x59\""}, 3000},
     {"the look of each value kept", {"38", "0X5A", "0x078"}, {0x30, 0x52, 0x70}, 1, {}, 0, 0,
      {"Findings: none"}, {"\"39\"", "\"0X5B\"", "\"0x079\""}},
 };

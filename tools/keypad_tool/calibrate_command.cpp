@@ -6,6 +6,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,10 +82,13 @@ static int NearestKey(int g, int keys, uint32_t low, uint32_t high) {
 static std::string Describe(int key, const SteadyReading* s) {
     char text[64];
     if (!s) return "the start or end of the recording";
-    if (key == kRestItem)
+    if (key == kRestItem) {
         snprintf(text, sizeof text, "the rest reading 0x%02x", s->low);
-    else
+    } else if (key == kNoKey) {
+        snprintf(text, sizeof text, "0x%02x (no key)", s->low);
+    } else {
         snprintf(text, sizeof text, "0x%02x (key %d)", s->low, key);
+    }
     return text;
 }
 
@@ -228,6 +232,48 @@ static void ReportKey(int g, int k, const GroupElements& e, const KeyReadings& r
     }
 }
 
+static bool SameLevel(const SteadyReading& a, const SteadyReading& b) {
+    return a.low + kSteadyBand >= b.low && b.low + kSteadyBand >= a.low &&
+           a.high + kSteadyBand >= b.high && b.high + kSteadyBand >= a.high;
+}
+
+// The reading of the panel at rest. A recording begins and ends with the panel at rest, even
+// when keys are held for seconds (long presses); failing that, the rest is the level that holds
+// the most samples in all.
+static SteadyReading RestReading(const std::vector<SteadyReading>& steady) {
+    const SteadyReading& first = steady.front();
+    const SteadyReading& last = steady.back();
+    if (steady.size() > 1 && SameLevel(first, last)) {
+        SteadyReading rest = first;
+        rest.low = std::min(first.low, last.low);
+        rest.high = std::max(first.high, last.high);
+        return rest;
+    }
+    std::map<uint32_t, uint64_t> samplesFrom;  // by the low end of each stretch
+    for (const SteadyReading& s : steady) samplesFrom[s.low] += s.samples;
+    uint64_t best = 0;
+    uint32_t bestLow = first.low;
+    for (auto from = samplesFrom.begin(); from != samplesFrom.end(); ++from) {
+        uint64_t total = 0;
+        for (auto it = from; it != samplesFrom.end() && it->first <= from->first + kSteadyBand;
+             ++it) {
+            total += it->second;
+        }
+        if (total > best) {
+            best = total;
+            bestLow = from->first;
+        }
+    }
+    SteadyReading rest = first;
+    rest.low = bestLow;
+    rest.high = bestLow;
+    for (const SteadyReading& s : steady) {
+        if (s.low >= bestLow && s.low <= bestLow + kSteadyBand)
+            rest.high = std::max(rest.high, s.high);
+    }
+    return rest;
+}
+
 static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibration& c) {
     const KeyArry& group = keyGroups[g];
     const std::vector<ReadingRun>& runs = recording.channels[group.channel_id];
@@ -247,12 +293,7 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
     const int keys = group.KeyLevelNum;
     int8_t owners[kReadings];
     ReadingOwners(g, owners);
-    // The panel rests far longer than any key is held.
-    size_t restIndex = 0;
-    for (size_t i = 1; i < steady.size(); ++i) {
-        if (steady[i].samples > steady[restIndex].samples) restIndex = i;
-    }
-    const SteadyReading& rest = steady[restIndex];
+    const SteadyReading rest = RestReading(steady);
 
     std::vector<int> keyOf(steady.size());
     KeyReadings seen[kKeySlots] = {};
