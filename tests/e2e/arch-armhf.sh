@@ -90,3 +90,10 @@ boot_vm() {
         -chardev null,id=tavrion-null -chardev "file,id=tavrion-results,path=$results" \
         -device pci-serial-2x,chardev1=tavrion-null,chardev2=tavrion-results </dev/null >/dev/null 2>&1
 }
+
+# keypad-tool of the armhf build replays the recordings here, under qemu-arm as CTest runs it.
+replay_tool() {
+    qemu-arm -L /usr/arm-linux-gnueabihf \
+        -E "LD_LIBRARY_PATH=/usr/arm-linux-gnueabihf/lib:$armhf_root/usr/lib/arm-linux-gnueabihf" \
+        "$build/tools/keypad_tool/keypad-tool" "$@"
+}

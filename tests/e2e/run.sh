@@ -125,6 +125,10 @@ build_initramfs() {
     cp "$kernel/evdev.ko" "$kernel/uinput.ko" "$root/modules/"
     copy_program "$build/key_daemon/tavrion" "$root" /usr/local/bin/tavrion
     copy_program "$build/tools/evdump/evdump" "$root" /usr/local/bin/evdump
+    # The board recorder, for scenarios that record (the demo's build may not have it).
+    if [ -x "$build/tools/keypad_tool/keypad-record" ]; then
+        copy_program "$build/tools/keypad_tool/keypad-record" "$root" /usr/local/bin/keypad-record
+    fi
     install -m 0755 "$repo/tools/board.sh" "$root/usr/local/bin/board"
     for name in "$@"; do
         cp -r "$scenario_root/$name" "$root/e2e/scenarios/$name"
@@ -152,6 +156,43 @@ missing_log_lines() {
     awk 'NR == FNR { if (length($0)) want[n++] = $0; next }
          i < n && index($0, want[i]) { i++ }
          END { for (; i < n; i++) print want[i] }' "$expected" "$actual"
+}
+
+# keypad-tool of the same build, run on this machine (arch-*.sh runs it under an emulator).
+replay_tool() {
+    "$build/tools/keypad_tool/keypad-tool" "$@"
+}
+
+# Key events as "code value" lines: from the dumper's output, and from keypad-tool replay's.
+delivered_keys() { sed -n 's/^event 1 \([0-9]*\) \([01]\) .*/\1 \2/p' "$1"; }
+replayed_keys() {
+    sed -n 's/^ *[0-9]* ms  .*(\([0-9]*\)) \(down\|up\)$/\1 \2/p
+            s/^ *[0-9]* ms  code \([0-9]*\) \(down\|up\)$/\1 \2/p' "$1" |
+        sed 's/ down$/ 1/; s/ up$/ 0/'
+}
+
+# With replay-check, the recording that the steps printed between @trace and @end is replayed on
+# the scenario's layout: the replay must predict exactly the key events the kernel delivered.
+check_replay() {
+    local want=$1 got=$2
+    sed -n '/^@trace$/,/^@end$/{/^@/d;p}' "$got/steps" >"$got/trace"
+    if [ ! -s "$got/trace" ]; then
+        echo "  the steps printed no recording"
+        return 1
+    fi
+    if ! replay_tool replay "$want/key_pad.xml" "$got/trace" >"$got/replay" 2>&1; then
+        echo "  keypad-tool replay of the recording failed:"
+        sed 's/^/    | /' "$got/replay"
+        return 1
+    fi
+    delivered_keys "$got/events" >"$got/delivered"
+    replayed_keys "$got/replay" >"$got/predicted"
+    if [ ! -s "$got/delivered" ] || ! diff -q "$got/delivered" "$got/predicted" >/dev/null; then
+        echo "  the replay of the recording differs from the delivered key events:"
+        diff -u --label delivered --label replayed "$got/delivered" "$got/predicted" |
+            sed 's/^/    /'
+        return 1
+    fi
 }
 
 # Compares one scenario; prints what differs and returns non-zero on any difference.
@@ -191,6 +232,9 @@ check_scenario() {
                 ok=1
             fi
         done <"$want/log-absent"
+    fi
+    if [ -f "$want/replay-check" ] && ! check_replay "$want" "$got"; then
+        ok=1
     fi
     if [ $ok -ne 0 ]; then
         echo "  daemon log (last 30 lines):"

@@ -52,4 +52,7 @@ expect 2 "beyond-a-day.trace:3: error: a step starts with its time" \
     $tool replay examples/key_pad.xml tests/fuzz/corpus/trace_fuzz/beyond-a-day.trace
 expect 2 "cannot read $work/none.trace" $tool replay examples/key_pad.xml "$work/none.trace"
 expect 2 "usage:" $tool replay --period-ms x examples/key_pad.xml "$work/good.trace"
+expect 0 "" $tool calibrate --quiet examples/key_pad.xml "$work/good.trace"
+expect 2 "bad.trace:3: error: the channel must be" $tool calibrate examples/key_pad.xml "$work/bad.trace"
+expect 2 "cannot read $work/none.xml" $tool calibrate "$work/none.xml" "$work/good.trace"
 exit $fail

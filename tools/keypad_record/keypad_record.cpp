@@ -1,0 +1,194 @@
+// keypad-record: records what the front panel reads, for keypad-tool calibrate and replay.
+//
+//   keypad-record [--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]...
+//                 [--every-sample] [OUT]
+//
+// Reads the board through the daemon's own SDK wrappers: the chip on the set, the simulated
+// board ($SIM_BOARD_DIR) elsewhere. Only reads: nothing is configured or written on the board.
+// Exit status: 0 recorded, 1 the chip cannot be opened or the trace cannot be written, 2 the
+// command line is wrong or there is nothing to record.
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "key_pars/key_pars.h"
+#include "record_session.h"
+#include "sdk/hi_wrappers.h"
+
+static int Usage() {
+    fprintf(stderr,
+            "usage: keypad-record [--period-ms N] [--for SECONDS] [--channel C]... "
+            "[--gpio LINE]... [--every-sample] [OUT]\n"
+            "Records LSADC channels (default: those of the board layout's enabled groups) and "
+            "GPIO lines (group*8+pin) every N ms (default 10) into a replay trace (OUT, default "
+            "standard output), until SECONDS have passed or SIGINT/SIGTERM.\n");
+    return 2;
+}
+
+static bool Number(const char* text, unsigned long max, uint32_t& value) {
+    char* end = nullptr;
+    unsigned long parsed = strtoul(text, &end, 10);
+    if (end == text || *end != '\0' || text[0] == '-' || text[0] == '+' || parsed > max) {
+        return false;
+    }
+    value = static_cast<uint32_t>(parsed);
+    return true;
+}
+
+static bool Seconds(const char* text, uint64_t& ms) {
+    char* end = nullptr;
+    double seconds = strtod(text, &end);
+    if (end == text || *end != '\0' || !(seconds > 0) || seconds * 1000 > kRecordMaxMs) {
+        return false;
+    }
+    ms = static_cast<uint64_t>(seconds * 1000 + 0.5);
+    return ms > 0;
+}
+
+static void AddUnique(uint32_t* list, int& count, int room, uint32_t value) {
+    for (int i = 0; i < count; ++i) {
+        if (list[i] == value) return;
+    }
+    if (count < room) list[count++] = value;
+}
+
+static void OnStop(int) { recordStopRequested = 1; }
+
+// The layout as the daemon finds it, read by the daemon's own reader. The reader logs as the
+// daemon does; off the set that log is standard error, where it would only bury the recorder's
+// own lines, so it goes nowhere while the file is read.
+static const char* LoadBoardLayout(char* path, size_t size) {
+    char buffer[HI_CUST_PATH_BUFFER_SIZE] = {};
+    const char* found = hi_get_one_cfg_file(keyPadPath.c_str(), CUST_TYPE_CONFIG, buffer);
+    if (!found) return nullptr;
+    snprintf(path, size, "%s", found);
+    fflush(stderr);
+    int saved = dup(STDERR_FILENO);
+    int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && quiet >= 0) dup2(quiet, STDERR_FILENO);
+    GetBoardKeyPad(keyGroups, kAdcGroupCount);
+    GetGpioKeyPad(gpioKeys);
+    if (saved >= 0 && quiet >= 0) dup2(saved, STDERR_FILENO);
+    if (quiet >= 0) close(quiet);
+    if (saved >= 0) close(saved);
+    return path;
+}
+
+static void DefaultSources(RecordOptions& o) {
+    for (const KeyArry& group : keyGroups) {
+        if (group.enable != 0)
+            AddUnique(o.channels, o.channelCount, kRecordMaxChannels, group.channel_id);
+    }
+    if (gpioKeys.enable == 0) return;
+    const int keys = gpioKeys.KeyLevelNum < kKeySlots ? gpioKeys.KeyLevelNum : kKeySlots;
+    for (int k = 0; k < keys; ++k) {
+        AddUnique(o.gpioLines, o.gpioCount, kRecordMaxLines,
+                  gpioKeys.GroupNum[k] * 8u + gpioKeys.PinNum[k]);
+    }
+}
+
+static const char kStopDaemon[] =
+    "keypad-record: while tavrion runs it holds the chip's %s; stop it for the recording "
+    "(adb shell stop tavrion) and start it again afterwards (adb shell start tavrion)\n";
+
+int main(int argc, char** argv) {
+    static RecordOptions options;
+    options.periodMs = kRecordDefaultPeriodMs;
+    const char* outPath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        uint32_t number = 0;
+        if (strcmp(arg, "--period-ms") == 0 && value) {
+            if (!Number(value, 60000, options.periodMs) || options.periodMs == 0) return Usage();
+            ++i;
+        } else if (strcmp(arg, "--for") == 0 && value) {
+            if (!Seconds(value, options.forMs)) return Usage();
+            ++i;
+        } else if (strcmp(arg, "--channel") == 0 && value) {
+            if (!Number(value, kRecordMaxChannels - 1, number)) return Usage();
+            AddUnique(options.channels, options.channelCount, kRecordMaxChannels, number);
+            ++i;
+        } else if (strcmp(arg, "--gpio") == 0 && value) {
+            if (!Number(value, 255 * 8 + 255, number)) return Usage();
+            if (options.gpioCount == kRecordMaxLines) {
+                fprintf(stderr, "keypad-record: at most %d GPIO lines at once\n", kRecordMaxLines);
+                return 2;
+            }
+            AddUnique(options.gpioLines, options.gpioCount, kRecordMaxLines, number);
+            ++i;
+        } else if (strcmp(arg, "--every-sample") == 0) {
+            options.everySample = true;
+        } else if ((arg[0] == '-' && arg[1] != '\0') || outPath) {
+            return Usage();
+        } else {
+            outPath = arg;
+        }
+    }
+
+    char layout[HI_CUST_PATH_BUFFER_SIZE + 1];
+    options.layoutPath = LoadBoardLayout(layout, sizeof layout);
+    if (options.channelCount == 0 && options.gpioCount == 0) {
+        DefaultSources(options);
+        if (options.channelCount == 0 && options.gpioCount == 0) {
+            if (options.layoutPath) {
+                fprintf(stderr,
+                        "keypad-record: nothing to record: the board's layout %s enables no key "
+                        "group; name channels with --channel or GPIO lines with --gpio\n",
+                        options.layoutPath);
+            } else {
+                fprintf(stderr,
+                        "keypad-record: nothing to record: the board has no key layout "
+                        "(atv/etc/key_pad.xml); name channels with --channel or GPIO lines "
+                        "with --gpio\n");
+            }
+            return 2;
+        }
+    }
+    if (options.channelCount > 0) {
+        int lsadc = HiLsadcInit();
+        if (lsadc < 0) {
+            fprintf(stderr, "keypad-record: the LSADC cannot be opened (0x%08x)\n", lsadc);
+            fprintf(stderr, kStopDaemon, "LSADC");
+            return 1;
+        }
+    }
+    if (options.gpioCount > 0) {
+        int gpio = HiGpioInit();
+        if (gpio != 0) {
+            fprintf(stderr, "keypad-record: the GPIO driver cannot be opened (0x%08x)\n", gpio);
+            fprintf(stderr, kStopDaemon, "GPIO driver");
+            return 1;
+        }
+    }
+
+    FILE* out = stdout;
+    if (outPath && strcmp(outPath, "-") != 0) {
+        out = fopen(outPath, "w");
+        if (!out) {
+            fprintf(stderr, "keypad-record: cannot write %s: %s\n", outPath, strerror(errno));
+            return 1;
+        }
+    }
+    // A stream of every sample goes to a program with a display of its own (keypad-tool watch).
+    options.live = isatty(STDERR_FILENO) != 0 && !options.everySample;
+
+    struct sigaction stop = {};
+    stop.sa_handler = OnStop;
+    sigemptyset(&stop.sa_mask);
+    // No SA_RESTART: the signal ends the pause between two samples at once.
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    int result = RecordSession(options, out);
+    if (out != stdout && fclose(out) != 0 && result == 0) {
+        fprintf(stderr, "keypad-record: cannot write %s: %s\n", outPath, strerror(errno));
+        result = -1;
+    }
+    return result == 0 ? 0 : 1;
+}

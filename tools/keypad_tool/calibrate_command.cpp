@@ -1,0 +1,472 @@
+#include "calibrate_command.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "daemon_startup.h"
+#include "finding.h"
+#include "key_pars/key_pars.h"
+#include "layout_elements.h"
+#include "layout_file.h"
+#include "reading_owners.h"
+#include "recording.h"
+#include "steady_readings.h"
+#include "threshold_write.h"
+#include "window_placement.h"
+
+// A press further than this from every window is not taken for any key's.
+static constexpr uint32_t kNearestKeyReach = 8;
+// Margins smaller than this are crossed by resistor tolerance and temperature.
+static constexpr int kSafeMargin = 3;
+static constexpr int kWindowWidth = 16;
+// Readings up to this value always give key 0.
+static constexpr uint32_t kKeyZeroFloor = 5;
+static constexpr int kNoKey = -2;
+
+// What the recording shows of one key.
+struct KeyReadings {
+    uint32_t presses;
+    uint32_t lostPresses;  // presses with a reading that does not give the key
+    uint32_t low;
+    uint32_t high;
+};
+
+// Everything one calibration finds, for the report and the written layout.
+struct Calibration {
+    Findings layout;
+    Findings trace;
+    std::vector<ThresholdEdit> edits;
+    std::vector<std::pair<int, int>> editedSlots;  // group and slot of each edit
+    bool placed = true;
+};
+
+static tinyxml2::XMLDocument document;
+static Recording recording;
+
+static int Threshold(int g, int k) { return keyGroups[g].KeyThreshold[k]; }
+static int WindowLow(int t) { return t - kWindowWidth; }
+
+// Distance from the readings low..high to key k's window (0: they meet it); -1 for no window.
+static int DistanceToKey(int g, int k, uint32_t low, uint32_t high) {
+    if (k == 0 && low <= kKeyZeroFloor) return 0;
+    const int t = Threshold(g, k);
+    if (t < kWindowWidth) return -1;
+    const int64_t lo = WindowLow(t);
+    if (static_cast<int64_t>(high) < lo) return static_cast<int>(lo - high);
+    if (static_cast<int64_t>(low) > t) return static_cast<int>(std::min<int64_t>(low - t, 1 << 20));
+    return 0;
+}
+
+// The key whose window the readings lie in or are nearest to, the lowest slot on a tie.
+static int NearestKey(int g, int keys, uint32_t low, uint32_t high) {
+    int best = kNoKey;
+    int bestDistance = 0;
+    for (int k = 0; k < keys; ++k) {
+        int d = DistanceToKey(g, k, low, high);
+        if (d >= 0 && (best == kNoKey || d < bestDistance)) {
+            best = k;
+            bestDistance = d;
+        }
+    }
+    return best != kNoKey && bestDistance <= static_cast<int>(kNearestKeyReach) ? best : kNoKey;
+}
+
+static std::string Describe(int key, const SteadyReading* s) {
+    char text[64];
+    if (!s) return "the start or end of the recording";
+    if (key == kRestItem) {
+        snprintf(text, sizeof text, "the rest reading 0x%02x", s->low);
+    } else if (key == kNoKey) {
+        snprintf(text, sizeof text, "0x%02x (no key)", s->low);
+    } else {
+        snprintf(text, sizeof text, "0x%02x (key %d)", s->low, key);
+    }
+    return text;
+}
+
+// Samples between two steady readings that give a third key: two or three in a row are one or
+// two samples from a press the daemon would confirm.
+static void CheckTransit(int g, const int8_t owners[kReadings], const std::vector<ReadingRun>& runs,
+                         size_t from, size_t to, const SteadyReading* before, int beforeKey,
+                         const SteadyReading* after, int afterKey, Calibration& c) {
+    int owner = -1;
+    uint64_t count = 0;
+    int line = 0;
+    auto flush = [&]() {
+        if (owner < 0 || owner == beforeKey || owner == afterKey || count < 2) return;
+        const int t = Threshold(g, owner);
+        if (count >= kSteadySamples) {
+            AddFinding(c.trace, line, kError,
+                       "between %s and %s the channel reads key %d's window 0x%02x-0x%02x for "
+                       "%llu samples: the daemon confirms a phantom press of key %d",
+                       Describe(beforeKey, before).c_str(), Describe(afterKey, after).c_str(),
+                       owner, WindowLow(t), t, static_cast<unsigned long long>(count), owner);
+        } else {
+            AddFinding(c.trace, line, kWarning,
+                       "between %s and %s the channel reads key %d's window 0x%02x-0x%02x for "
+                       "%llu samples at %u ms: %llu sample%s more and the daemon confirms a "
+                       "phantom press of key %d",
+                       Describe(beforeKey, before).c_str(), Describe(afterKey, after).c_str(),
+                       owner, WindowLow(t), t, static_cast<unsigned long long>(count),
+                       recording.periodMs, static_cast<unsigned long long>(kSteadySamples - count),
+                       kSteadySamples - count == 1 ? "" : "s", owner);
+        }
+    };
+    for (size_t i = from; i < to; ++i) {
+        const ReadingRun& r = runs[i];
+        const int o = r.failed || r.reading >= kReadings ? -1 : owners[r.reading];
+        if (o != owner) {
+            flush();
+            owner = o;
+            count = 0;
+            line = r.line;
+        }
+        count += r.samples;
+    }
+    flush();
+}
+
+// Fills the proposal's items: every key pressed, the keys never pressed as they are, and the
+// panel's rest reading, which no window may hold.
+static std::vector<WindowItem> Items(int g, int keys, const KeyReadings* seen,
+                                     const SteadyReading& rest) {
+    std::vector<WindowItem> items;
+    for (int k = 0; k < keys; ++k) {
+        const int t = Threshold(g, k);
+        if (seen[k].presses == 0) {
+            if (t >= kWindowWidth) items.push_back({k, kWindowWidth, t, t, t, t});
+            continue;
+        }
+        int low = static_cast<int>(std::min<uint32_t>(seen[k].low, 1 << 20));
+        const int high = static_cast<int>(std::min<uint32_t>(seen[k].high, 1 << 20));
+        // Readings 0 to 5 give key 0 whatever its window, which need not hold them.
+        if (k == 0 && low <= static_cast<int>(kKeyZeroFloor)) {
+            low = high <= static_cast<int>(kKeyZeroFloor) ? kKeyZeroFloor : kKeyZeroFloor + 1;
+        }
+        const int lowest = std::max(high, kWindowWidth);
+        const int highest = std::min(low + kWindowWidth, 255);
+        items.push_back(
+            {k, kWindowWidth, lowest, highest, (low + high + 1) / 2 + kWindowWidth / 2, 0});
+    }
+    if (rest.low <= 255) {
+        const int high = static_cast<int>(std::min<uint32_t>(rest.high, 255));
+        items.push_back({kRestItem, high - static_cast<int>(rest.low), high, high, high, high});
+    }
+    return items;
+}
+
+static std::string ItemName(const WindowItem& item, const KeyReadings* seen) {
+    char text[96];
+    if (item.key == kRestItem) {
+        snprintf(text, sizeof text, "the rest reading 0x%02x-0x%02x", item.threshold - item.width,
+                 item.threshold);
+    } else if (seen[item.key].presses == 0) {
+        snprintf(text, sizeof text, "key %d (never pressed, window kept at 0x%02x-0x%02x)",
+                 item.key, item.lowest - kWindowWidth, item.lowest);
+    } else {
+        snprintf(text, sizeof text, "key %d (readings 0x%02x-0x%02x)", item.key, seen[item.key].low,
+                 seen[item.key].high);
+    }
+    return text;
+}
+
+static int ItemLine(const GroupElements& e, const WindowItem& item) {
+    return LineOf(item.key >= 0 ? e.keys[item.key] : nullptr, e.group);
+}
+
+static void ReportKey(int g, int k, const GroupElements& e, const KeyReadings& r, int proposed,
+                      bool quiet, Calibration& c) {
+    const int t = Threshold(g, k);
+    const int line = LineOf(e.keys[k], e.group);
+    char window[16] = "none";
+    if (t >= kWindowWidth) snprintf(window, sizeof window, "0x%02x-0x%02x", WindowLow(t), t);
+    char readings[24] = "-";
+    char margins[24] = "-";
+    if (r.presses == 0) {
+        AddFinding(c.layout, line, kWarning,
+                   "key %d is never pressed in the recording: its threshold is kept", k);
+    } else if (r.lostPresses > 0) {
+        snprintf(readings, sizeof readings, "0x%02x-0x%02x", r.low, r.high);
+        snprintf(margins, sizeof margins, "outside");
+        AddFinding(c.layout, line, kError,
+                   "key %d: %u of its %u presses read outside its window %s (readings "
+                   "0x%02x-0x%02x): the daemon gives those readings to no key or another, so "
+                   "presses are lost",
+                   k, r.lostPresses, r.presses, window, r.low, r.high);
+    } else {
+        snprintf(readings, sizeof readings, "0x%02x-0x%02x", r.low, r.high);
+        const bool floor = k == 0 && r.low <= kKeyZeroFloor;
+        const int below = floor ? kWindowWidth : static_cast<int>(r.low) - WindowLow(t);
+        const int above = t - static_cast<int>(r.high);
+        if (floor)
+            snprintf(margins, sizeof margins, "-, %d", above);
+        else
+            snprintf(margins, sizeof margins, "%d, %d", below, above);
+        if (std::min(below, above) < kSafeMargin) {
+            const bool low = below < above;
+            AddFinding(c.layout, line, kWarning,
+                       "key %d's readings 0x%02x-0x%02x come within %d count%s of its window's "
+                       "%s edge 0x%02x: resistor tolerance and temperature will cross it",
+                       k, r.low, r.high, low ? below : above, (low ? below : above) == 1 ? "" : "s",
+                       low ? "lower" : "upper", low ? WindowLow(t) : t);
+        }
+    }
+    char proposal[32] = "kept";
+    if (proposed < 0) {
+        snprintf(proposal, sizeof proposal, "none fits");
+    } else if (r.presses > 0) {
+        snprintf(proposal, sizeof proposal, "0x%02x (0x%02x-0x%02x)", proposed, WindowLow(proposed),
+                 proposed);
+    }
+    if (!quiet) {
+        printf("  %-3d %-5d %-10s %-8u %-11s %-9s %s\n", k, line, window, r.presses, readings,
+               margins, proposal);
+    }
+}
+
+static bool SameLevel(const SteadyReading& a, const SteadyReading& b) {
+    return a.low + kSteadyBand >= b.low && b.low + kSteadyBand >= a.low &&
+           a.high + kSteadyBand >= b.high && b.high + kSteadyBand >= a.high;
+}
+
+// The reading of the panel at rest. A recording begins and ends with the panel at rest, even
+// when keys are held for seconds (long presses); failing that, the rest is the level that holds
+// the most samples in all.
+static SteadyReading RestReading(const std::vector<SteadyReading>& steady) {
+    const SteadyReading& first = steady.front();
+    const SteadyReading& last = steady.back();
+    if (steady.size() > 1 && SameLevel(first, last)) {
+        SteadyReading rest = first;
+        rest.low = std::min(first.low, last.low);
+        rest.high = std::max(first.high, last.high);
+        return rest;
+    }
+    std::map<uint32_t, uint64_t> samplesFrom;  // by the low end of each stretch
+    for (const SteadyReading& s : steady) samplesFrom[s.low] += s.samples;
+    uint64_t best = 0;
+    uint32_t bestLow = first.low;
+    for (auto from = samplesFrom.begin(); from != samplesFrom.end(); ++from) {
+        uint64_t total = 0;
+        for (auto it = from; it != samplesFrom.end() && it->first <= from->first + kSteadyBand;
+             ++it) {
+            total += it->second;
+        }
+        if (total > best) {
+            best = total;
+            bestLow = from->first;
+        }
+    }
+    SteadyReading rest = first;
+    rest.low = bestLow;
+    rest.high = bestLow;
+    for (const SteadyReading& s : steady) {
+        if (s.low >= bestLow && s.low <= bestLow + kSteadyBand)
+            rest.high = std::max(rest.high, s.high);
+    }
+    return rest;
+}
+
+static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibration& c) {
+    const KeyArry& group = keyGroups[g];
+    const std::vector<ReadingRun>& runs = recording.channels[group.channel_id];
+    const int groupLine = LineOf(e.group);
+    if (group.KeyLevelNum > kKeySlots) {
+        AddFinding(c.layout, groupLine, kError,
+                   "group %d has KeyLevelNum %u: the daemon matches no key of it", g,
+                   group.KeyLevelNum);
+        return;
+    }
+    const std::vector<SteadyReading> steady = FindSteadyReadings(runs);
+    if (steady.empty()) {
+        AddFinding(c.layout, groupLine, kWarning, "group %d: channel %u %s in the recording", g,
+                   group.channel_id, runs.empty() ? "is not" : "never holds a reading steady");
+        return;
+    }
+    const int keys = group.KeyLevelNum;
+    int8_t owners[kReadings];
+    ReadingOwners(g, owners);
+    const SteadyReading rest = RestReading(steady);
+
+    std::vector<int> keyOf(steady.size());
+    KeyReadings seen[kKeySlots] = {};
+    uint32_t presses = 0;
+    for (size_t i = 0; i < steady.size(); ++i) {
+        const SteadyReading& s = steady[i];
+        if (s.low + kSteadyBand >= rest.low && s.high <= rest.high + kSteadyBand) {
+            keyOf[i] = kRestItem;
+            continue;
+        }
+        ++presses;
+        const int k = NearestKey(g, keys, s.low, s.high);
+        keyOf[i] = k;
+        if (k == kNoKey) {
+            AddFinding(c.trace, s.line, kError,
+                       "a press reading 0x%02x-0x%02x for %llu samples matches no key of group "
+                       "%d (no window within %u counts)",
+                       s.low, s.high, static_cast<unsigned long long>(s.samples), g,
+                       kNearestKeyReach);
+            continue;
+        }
+        KeyReadings& r = seen[k];
+        r.low = r.presses == 0 ? s.low : std::min(r.low, s.low);
+        r.high = r.presses == 0 ? s.high : std::max(r.high, s.high);
+        ++r.presses;
+        for (size_t j = s.firstRun; j < s.endRun; ++j) {
+            if (runs[j].reading >= kReadings || owners[runs[j].reading] != k) {
+                ++r.lostPresses;
+                break;
+            }
+        }
+    }
+    // One key's press running straight into another key's window, the panel never resting
+    // between: the daemon confirms both, though only the first was pressed (a contact sliding).
+    for (size_t i = 1; i < steady.size(); ++i) {
+        const int from = keyOf[i - 1];
+        const int to = keyOf[i];
+        if (from < 0 || to < 0 || from == to) continue;
+        const int t = Threshold(g, to);
+        AddFinding(c.trace, steady[i].line, kWarning,
+                   "key %d's press (0x%02x) runs into key %d's window 0x%02x-0x%02x for %llu "
+                   "samples without the panel coming to rest: the daemon reports key %d too, a "
+                   "phantom press unless it was pressed",
+                   from, steady[i - 1].low, to, WindowLow(t), t,
+                   static_cast<unsigned long long>(steady[i].samples), to);
+    }
+    for (size_t i = 0; i <= steady.size(); ++i) {
+        const SteadyReading* before = i > 0 ? &steady[i - 1] : nullptr;
+        const SteadyReading* after = i < steady.size() ? &steady[i] : nullptr;
+        CheckTransit(g, owners, runs, before ? before->endRun : 0,
+                     after ? after->firstRun : runs.size(), before,
+                     before ? keyOf[i - 1] : kRestItem, after, after ? keyOf[i] : kRestItem, c);
+    }
+
+    std::vector<WindowItem> items = Items(g, keys, seen, rest);
+    std::vector<std::pair<int, int>> conflicts;
+    const bool placed = PlaceWindows(items, conflicts);
+    c.placed = c.placed && placed;
+    int proposed[kKeySlots] = {};
+    for (const WindowItem& item : items) {
+        if (item.key >= 0) proposed[item.key] = placed ? item.threshold : -1;
+    }
+
+    if (!quiet) {
+        char restText[32];
+        snprintf(restText, sizeof restText, rest.low == rest.high ? "0x%02x" : "0x%02x-0x%02x",
+                 rest.low, rest.high);
+        printf("ADC group %d: channel %u, rest reading %s, %u presses\n", g, group.channel_id,
+               restText, presses);
+        printf("  key line  window     presses  readings    margins   proposed threshold\n");
+    }
+    for (int k = 0; k < keys; ++k) {
+        ReportKey(g, k, e, seen[k], proposed[k], quiet, c);
+        if (placed && seen[k].presses > 0 && proposed[k] != Threshold(g, k) && e.keys[k]) {
+            c.edits.push_back({e.keys[k], static_cast<uint8_t>(proposed[k])});
+            c.editedSlots.push_back({g, k});
+        }
+    }
+    for (const std::pair<int, int>& p : conflicts) {
+        const WindowItem& a = items[p.first];
+        const WindowItem& b = items[p.second];
+        const int line = ItemLine(e, a.key >= 0 ? a : b);
+        if (p.first == p.second) {
+            AddFinding(c.layout, line, kError, "%s: no 16-count window up to 0xff holds them all",
+                       ItemName(a, seen).c_str());
+        } else {
+            AddFinding(c.layout, line, kError,
+                       "%s and %s cannot be told apart with 16-count windows that do not overlap",
+                       ItemName(a, seen).c_str(), ItemName(b, seen).c_str());
+        }
+    }
+}
+
+// The written text must give the daemon exactly the proposed thresholds.
+static bool WrittenAsProposed(const std::vector<char>& text, const Calibration& c) {
+    tinyxml2::XMLDocument written;
+    if (written.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) return false;
+    LayoutElements elements;
+    Findings ignored;
+    WalkLayout(written, elements, ignored);
+    for (size_t i = 0; i < c.edits.size(); ++i) {
+        const tinyxml2::XMLElement* e =
+            elements.adc[c.editedSlots[i].first].keys[c.editedSlots[i].second];
+        const char* value = e ? e->Attribute("KeyThreshold") : nullptr;
+        if (!value || (strtoul(value, nullptr, 16) & 0xFFu) != c.edits[i].threshold) return false;
+    }
+    return true;
+}
+
+static int Write(const CalibrateOptions& options, const Calibration& c) {
+    if (!c.placed) {
+        fprintf(stderr, "keypad-tool: %s not written: no thresholds keep every key apart\n",
+                options.writePath);
+        return -2;
+    }
+    std::vector<char> text;
+    if (EditThresholds(options.layout, c.edits, text) != 0) return -1;
+    if (!WrittenAsProposed(text, c)) {
+        fprintf(stderr,
+                "keypad-tool: %s not written: the edited text does not read back as "
+                "proposed\n",
+                options.writePath);
+        return -1;
+    }
+    if (ReplaceFile(options.writePath, text) != 0) return -1;
+    if (!options.quiet) {
+        printf("Wrote %s: %zu threshold%s changed, every other byte as in %s\n", options.writePath,
+               c.edits.size(), c.edits.size() == 1 ? "" : "s", options.layout);
+    }
+    return 0;
+}
+
+int RunCalibrate(const CalibrateOptions& options) {
+    if (LoadLayoutFile(options.layout, document) != 0) return 2;
+    if (ReadRecording(options.trace, recording) != 0) return 2;
+    LayoutElements elements;
+    Findings ignored;  // check reports on the layout itself
+    WalkLayout(document, elements, ignored);
+    if (StartDaemonOnLayout(options.layout) != 0) {
+        fprintf(stderr,
+                "keypad-tool: the daemon reads no key from %s (keypad-tool check says why)\n",
+                options.layout);
+        return 2;
+    }
+    if (!options.quiet) {
+        printf("calibrate of %s (a sample every %u ms, %.1f s) on %s\n", options.trace,
+               recording.periodMs, recording.endMs / 1000.0, options.layout);
+    }
+    Calibration c;
+    int groups = 0;
+    for (int g = 0; g < kAdcGroupCount; ++g) {
+        if (keyGroups[g].enable == 0) continue;
+        ++groups;
+        CalibrateGroup(g, elements.adc[g], options.quiet, c);
+    }
+    if (groups == 0) {
+        AddFinding(c.layout, LineOf(elements.root), kError, "no ADC key group is enabled");
+    }
+    SortFindings(c.layout);
+    SortFindings(c.trace);
+    const int errors = CountFindings(c.layout, kError) + CountFindings(c.trace, kError);
+    const int warnings = CountFindings(c.layout, kWarning) + CountFindings(c.trace, kWarning);
+    if (!options.quiet) printf(errors + warnings == 0 ? "Findings: none\n" : "Findings:\n");
+    PrintFindings(stdout, options.layout, c.layout);
+    PrintFindings(stdout, options.trace, c.trace);
+    if (!options.quiet && errors + warnings > 0) {
+        printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
+               warnings == 1 ? "" : "s");
+    }
+    if (options.writePath && Write(options, c) == -1) return 2;
+    if (!options.writePath && !options.quiet && !c.edits.empty() && c.placed) {
+        printf(
+            "keypad-tool calibrate --write OUT writes the layout with the proposed thresholds\n");
+    }
+    return errors > 0 ? 1 : 0;
+}
