@@ -15,7 +15,7 @@ static const char kByteOrderMark[] = "\xEF\xBB\xBF";
 static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 static bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-// A segment of dots, perhaps with blanks after them (which Windows drops), that steps up a folder.
+// Two dots or more, with nothing else but blanks (which Windows drops): a step up out of a folder.
 static bool isParentSegment(const char* segment, size_t length) {
     size_t dots = 0;
     for (size_t i = 0; i < length; ++i) {
