@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-program timing: Sumvault against `md5sum -c md5.txt` on the same synthetic update
-# package (1 GiB in 64 files under usb_update/), files warm in the page cache, runs alternating,
-# each program's console going to a file. Prints the median time ratio and both programs' peak
+# package (1 GiB in 64 files under usb_update/), runs alternating, each program's console going
+# to a file: warm (files in the page cache; Sumvault reads past it all the same), then cold (the
+# caches dropped before each run, as root). Prints the median time ratios and both programs' peak
 # resident memory, and Sumvault's peak on a package a thousand times smaller beside it.
 #
 #   bench/compare_sumvault.sh BUILD_DIR [PAIRS]        (PAIRS default 5)
@@ -88,6 +89,20 @@ for pair in $(seq 1 "$pairs"); do
     fi
     echo "$s $m" >>"$results"
 done
+# Cold: both read the disk. Dropping the caches needs root; without it there is no cold figure.
+cold=$data/timings-cold
+: >"$cold"
+drop_caches() { sync && echo 3 >/proc/sys/vm/drop_caches; } 2>/dev/null
+if drop_caches; then
+    for pair in $(seq 1 "$pairs"); do
+        if [ $((pair % 2)) -eq 1 ]; then
+            drop_caches && s=$(measure sumvault "$big") && drop_caches && m=$(measure md5sum "$big")
+        else
+            drop_caches && m=$(measure md5sum "$big") && drop_caches && s=$(measure sumvault "$big")
+        fi
+        echo "$s $m" >>"$cold"
+    done
+fi
 # Peak memory varies by a page or two from run to run: compare medians.
 for pair in $(seq 1 "$pairs"); do measure sumvault "$small"; done >"$data/timings-small"
 
@@ -99,6 +114,12 @@ m_wall=$(awk '{ print $4 }' "$results" | median)
 s_rss=$(awk '{ print $3 }' "$results" | median)
 m_rss=$(awk '{ print $6 }' "$results" | median)
 small_rss=$(awk '{ print $3 }' "$data/timings-small" | median)
+cold_ratio="" s_cold="" m_cold=""
+if [ -s "$cold" ]; then
+    cold_ratio=$(awk '{ print $1 / $4 }' "$cold" | median)
+    s_cold=$(awk '{ print $1 }' "$cold" | median)
+    m_cold=$(awk '{ print $4 }' "$cold" | median)
+fi
 
 awk -v pairs="$pairs" -v wr="$wall_ratio" -v cr="$cpu_ratio" -v sw="$s_wall" -v mw="$m_wall" \
     -v sr="$s_rss" -v mr="$m_rss" -v small="$small_rss" 'BEGIN {
@@ -110,6 +131,13 @@ awk -v pairs="$pairs" -v wr="$wall_ratio" -v cr="$cpu_ratio" -v sw="$s_wall" -v 
         sr, mr, sr / mr
     printf "  Sumvault peak, 1 GiB vs 1 MiB   %d KiB vs %d KiB (ratio %.2f)\n", sr, small, sr / small
 }'
+if [ -n "$cold_ratio" ]; then
+    awk -v pairs="$pairs" -v r="$cold_ratio" -v sw="$s_cold" -v mw="$m_cold" 'BEGIN {
+    printf "Cold (caches dropped before each run), %d alternating pairs:\n", pairs
+    printf "  time ratio (median of pairs)    %.3f   (Sumvault %.3f s, md5sum %.3f s)\n", r, sw, mw }'
+else
+    echo "Cold: no figure (dropping the caches needs root)"
+fi
 
 if [ -n "${BENCH_RESULTS:-}" ]; then
     {
@@ -120,5 +148,8 @@ if [ -n "${BENCH_RESULTS:-}" ]; then
         echo "sumvault_rss_kb $s_rss"
         echo "md5sum_rss_kb $m_rss"
         echo "sumvault_small_rss_kb $small_rss"
+        [ -z "$cold_ratio" ] || echo "sumvault_cold_time_ratio $cold_ratio"
+        [ -z "$cold_ratio" ] || echo "sumvault_cold_wall_s $s_cold"
+        [ -z "$cold_ratio" ] || echo "md5sum_cold_wall_s $m_cold"
     } >>"$BENCH_RESULTS"
 fi

@@ -4,16 +4,25 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "md5.h"
+
 // Digest of the last file hashed successfully; zero until then.
 extern uint8_t lastDigest[16];
 
-// Allocates the read buffer of one call; malloc unless a test puts something else here.
-// Whatever it returns is released with free.
+// Allocates the read buffer of one call, sector-aligned; allocateAlignedBuffer unless a test puts
+// something else here. Whatever it returns is released with freeAlignedBuffer.
 extern void* (*digestBufferAlloc)(size_t size);
 
 // Paces the progress display, which reaches the console at most every 100 ms of this clock
 // (milliseconds, wrapping); millisecondClock unless a test puts something else here.
 extern uint32_t (*progressClock)();
+
+// Takes each chunk into the digest; md5Update unless a test puts something else here.
+extern void (*digestUpdate)(Md5Context* context, const void* data, size_t size);
+
+// Whether the run has said that it reads some file through the system's cache. The notice comes
+// once per run, on a line of its own before the first such file's line.
+extern bool cachedReadingAnnounced;
 
 // Hashes the file at path into lastDigest and prints its progress line, flushed once finished.
 // Returns false, with lastDigest untouched and the line left unfinished, when the file cannot

@@ -4,14 +4,13 @@
 #include <share.h>
 #endif
 
-FILE* openDenyingWriters(const char* path, bool sequential) {
+FILE* openDenyingWriters(const char* path) {
 #if defined(_WIN32)
     // The sharing mode refuses the open while someone has the file open for writing, and
     // anyone else's open for writing while we read it.
-    return _fsopen(path, sequential ? "rbS" : "rb", _SH_DENYWR);
+    return _fsopen(path, "rb", _SH_DENYWR);
 #else
     // Other systems have no sharing modes: the host build reads the file as it stands.
-    (void)sequential;
     return fopen(path, "rb");
 #endif
 }

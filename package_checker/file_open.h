@@ -1,9 +1,9 @@
-// Opening the list and the package's files for reading.
+// Opening the checksum list for reading.
 #pragma once
 
 #include <cstdio>
 
 // Opens path for binary reading, so that no one may write the file while it is open: a file
 // still being extracted then cannot be opened at all, rather than read half-written.
-// sequential hints that the file is read once from start to end. nullptr on failure.
-FILE* openDenyingWriters(const char* path, bool sequential);
+// nullptr on failure.
+FILE* openDenyingWriters(const char* path);

@@ -30,7 +30,7 @@ static int verifyEntries() {
 }
 
 static int verifyPackage() {
-    FILE* list = openDenyingWriters("md5.txt", false);
+    FILE* list = openDenyingWriters("md5.txt");
     if (list == nullptr) return kNoList;
     // The whole list is taken in before any file is hashed, so one bad line anywhere means
     // no file is hashed.
@@ -47,6 +47,7 @@ int runSumvault(const char* invocationName) {
     if (invocationName == nullptr || strstr(invocationName, "Sumvault.exe") == nullptr) {
         return kWrongProgramName;
     }
+    cachedReadingAnnounced = false;
     const int code = verifyPackage();
     printf("errorcode: %d\n", code);
     fflush(stdout);

@@ -28,6 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(entry.path.find('\0') == std::string::npos);
         const char last = entry.path.back();
         Require(last != '\r' && last != '\n');
+        Require(entry.path.find(':') == std::string::npos);
+        const std::string segments = "/" + entry.path + "/";
+        for (const char* step : {"/../", "\\..\\", "/..\\", "\\../"}) {
+            Require(segments.find(step) == std::string::npos);
+        }
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "checksum_list.h"
 #include "sumvault_test_support.h"
@@ -52,7 +53,7 @@ TEST_F(SumvaultRun, OutcomesWithTheirTranscripts) {
     const std::string abc = entry(kAbc, "usb_update/abc.bin");
     const std::string msg = entry(kMessage, "usb_update/msg.bin");
     const std::string bom = "\xEF\xBB\xBF", longest = "usb_update/" + std::string(32723, 'x');
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"no list", "-", 3, ""},
         {"empty list", "", 1, ""},
         {"only line ends", "\n\r\n", 1, ""},
@@ -88,7 +89,25 @@ TEST_F(SumvaultRun, OutcomesWithTheirTranscripts) {
         {"short line rejects before hashing", abc + "\t\n" + msg, 1, ""},
         {"line without path rejects", abc + std::string(kAbc) + "  \n", 1, ""},
         {"path too short for the prefix", std::string(kAbc) + "  usb\n", 1, ""},
+        {"NUL ends a line", entry(kAbc, "usb_update/abc.bin", "  ", std::string(9, '\0')), 1, ""},
+        {"NUL inside a path", entry(kAbc, std::string("usb_update/abc.bin\0x", 20)), 1, ""},
+        {"NUL line after the entries", abc + std::string(4, '\0') + "\n", 1, ""},
+        {"a single dot stays inside", entry(kAbc, "usb_update/./abc.bin") + msg, 0,
+         abcLine(kAbc, "usb_update/./abc.bin") + msgLine()},
     };
+    // Paths that could lead out of the package: each rejects the list before any file is hashed.
+    for (const char* sep : {"/", "\\"}) {
+        for (const char* step : {"..", "...", ".. "}) {
+            for (const std::string& path :
+                 {std::string("usb_update") + sep + step + sep + "x",
+                  std::string("usb_") + sep + step, std::string("usb_update") + sep + step}) {
+                cases.push_back({"leaves the package", abc + entry(kAbc, path), 1, ""});
+            }
+        }
+    }
+    for (const char* path : {"usb_update/abc.bin:stream", "usb_:abc.bin", "usb_\\C:\\abc.bin"}) {
+        cases.push_back({"colon", abc + entry(kAbc, path), 1, ""});
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.list == "-") {

@@ -153,35 +153,63 @@ echo >&4; exec 4>&-
 scenario renamed-copy 255 "$banner" Checker.exe "$abc  usb_update/abc.bin"
 scenario lower-case-name 255 "$banner" sumvault.exe "$abc  usb_update/abc.bin"
 
-# Past 2 GiB the size no longer fits the runtime's 32-bit long: a sparse file (no disk used)
-# with a marker at its end proves the 64-bit size and that every byte is read.
-big_file_run() {
-    local dir=$runs/big-file size=$(((2 << 30) + 3))
+# A path that leads out of the package names a file that would pass: the list is refused.
+outside() { printf abc >"$runs/outside.bin"; }
+for sep in / '\'; do
+    before_run=outside scenario "leaves-package-$([ $sep = / ] && echo slash || echo backslash)" 1 \
+        "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_update/abc.bin" "$abc  usb_$sep..$sep..${sep}outside.bin"
+done
+# A copy cut short keeps its length, its tail zeros: the last complete line runs into them.
+zero_tail() { printf '%s  usb_update/abc.bin' $abc >"$1/md5.txt" && head -c 4096 /dev/zero >>"$1/md5.txt"; }
+before_run=zero_tail scenario nul-tail 1 "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_update/abc.bin"
+
+# passing_run NAME ENCODING FILE=SIZE...: a package of these files under usb_update/ (random bytes
+# up to 1 MiB; past that sparse, with a marker at the end to prove the last bytes are read),
+# listed by md5sum's digests with the names in ENCODING. Every line must read as md5sum says.
+passing_run() {
+    local name=$1 encoding=$2 dir=$runs/$1 spec file size listed digest
+    shift 2
     rm -rf "$dir"
     mkdir -p "$dir/usb_update"
-    truncate -s $((size - 3)) "$dir/usb_update/big.bin" && printf END >>"$dir/usb_update/big.bin"
-    local digest
-    digest=$(md5sum "$dir/usb_update/big.bin" | cut -c1-32)
-    printf '%s  usb_update/big.bin\r\n' "$digest" >"$dir/md5.txt"
-    {
-        printf 'Hello World!\r\n\tversion: Quorel 0.01\r\nopen usb_update/big.bin count: %s  ' "$size"
-        awk -v n=$(((size + 40959) / 40960)) \
-            'BEGIN { s = "\\|/-"; for (i = 0; i < n; i++) printf "\b%s", substr(s, i % 4 + 1, 1) }'
-        printf '\bsuccess\r\n[%s] [%s] < usb_update/big.bin\r\nerrorcode: 0\r\n' "$digest" "$digest"
-    } >"$dir/expected"
+    printf 'Hello World!\r\n\tversion: Quorel 0.01\r\n' >"$dir/expected"
+    : >"$dir/md5.txt"
+    for spec; do
+        file=usb_update/${spec%=*} size=${spec##*=}
+        if [ "$size" -le 1048576 ]; then
+            head -c "$size" /dev/urandom >"$dir/$file"
+        else
+            truncate -s $((size - 3)) "$dir/$file" && printf END >>"$dir/$file"
+        fi
+        listed=$(printf %s "$file" | iconv -f UTF-8 -t "$encoding") || { fail "$name: $file in $encoding"; return; }
+        digest=$(md5sum "$dir/$file" | cut -c1-32)
+        printf '%s  %s\r\n' "$digest" "$listed" >>"$dir/md5.txt"
+        {
+            printf 'open %s count: %s  ' "$listed" "$size"
+            awk -v n=$(((size + 40959) / 40960)) \
+                'BEGIN { s = "\\|/-"; for (i = 0; i < n; i++) printf "\b%s", substr(s, i % 4 + 1, 1) }'
+            printf '\bsuccess\r\n[%s] [%s] < %s\r\n' "$digest" "$digest" "$listed"
+        } >>"$dir/expected"
+    done
+    printf 'errorcode: 0\r\n' >>"$dir/expected"
     (cd "$dir" && wine "$exe" >stdout 2>stderr)
     local got=$?
     if [ "$got" -ne 0 ]; then
-        fail "big-file: exit code $got, expected 0"
+        fail "$name: exit code $got, expected 0"
     elif ! cmp -s "$dir/stdout" "$dir/expected"; then
-        fail "big-file: output differs"
+        fail "$name: output differs"
         cmp "$dir/stdout" "$dir/expected"
     else
-        pass "big-file"
+        pass "$name"
     fi
-    rm -f "$dir/usb_update/big.bin"
+    rm -rf "$dir/usb_update"
 }
-big_file_run
+# Names in UTF-8 (as tools on Linux and current editors write them) and in the local code page.
+passing_run utf8-names UTF-8 固件.bin=3 Grüße.bin=14
+passing_run code-page-names CP1252 Grüße.bin=14
+# Around the 40960-byte chunk, and past 2 and 4 GiB: the size no longer fits 32 bits.
+sizes=()
+for size in 1 40959 40960 40961 $(((2 << 30) + 3)) $(((9 << 29) + 40960 + 3)); do sizes+=("f$size.bin=$size"); done
+passing_run sizes UTF-8 "${sizes[@]}"
 
 # The message box on a virtual display: wait for the window captioned 提示, wait until it is
 # drawn (two equal pictures of it, not black), keep the picture, press Enter.
