@@ -167,14 +167,14 @@ before_run=zero_tail scenario nul-tail 1 "${banner}errorcode: 1\n" Sumvault.exe 
 # up to 1 MiB; past that sparse, with a marker at the end to prove the last bytes are read),
 # listed by md5sum's digests with the names in ENCODING. Every line must read as md5sum says.
 passing_run() {
-    local name=$1 encoding=$2 dir=$runs/$1 spec file size listed digest
+    local name=$1 encoding=$2 dir=$runs/$1 entry file size listed digest
     shift 2
     rm -rf "$dir"
     mkdir -p "$dir/usb_update"
     printf 'Hello World!\r\n\tversion: Quorel 0.01\r\n' >"$dir/expected"
     : >"$dir/md5.txt"
-    for spec; do
-        file=usb_update/${spec%=*} size=${spec##*=}
+    for entry; do
+        file=usb_update/${entry%=*} size=${entry##*=}
         if [ "$size" -le 1048576 ]; then
             head -c "$size" /dev/urandom >"$dir/$file"
         else
