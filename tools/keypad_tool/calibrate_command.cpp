@@ -16,6 +16,7 @@
 #include "key_pars/key_pars.h"
 #include "layout_elements.h"
 #include "layout_file.h"
+#include "output_file.h"
 #include "reading_owners.h"
 #include "recording.h"
 #include "steady_readings.h"
@@ -418,7 +419,7 @@ static int Write(const CalibrateOptions& options, const Calibration& c) {
                 options.writePath);
         return -1;
     }
-    if (ReplaceFile(options.writePath, text) != 0) return -1;
+    if (WriteOutputFile(options.writePath, text.data(), text.size()) != 0) return -1;
     if (!options.quiet) {
         printf("Wrote %s: %zu threshold%s changed, every other byte as in %s\n", options.writePath,
                c.edits.size(), c.edits.size() == 1 ? "" : "s", options.layout);

@@ -6,7 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <tinyxml2.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -168,19 +167,6 @@ int EditThresholds(const char* layoutPath, const std::vector<ThresholdEdit>& edi
     for (const Change& c : changes) {
         text.erase(text.begin() + c.begin, text.begin() + c.end);
         text.insert(text.begin() + c.begin, c.value.begin(), c.value.end());
-    }
-    return 0;
-}
-
-int ReplaceFile(const char* outPath, const std::vector<char>& text) {
-    std::string temporary = std::string(outPath) + ".tmp." + std::to_string(getpid());
-    FILE* file = fopen(temporary.c_str(), "wb");
-    bool ok = file && fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file && fclose(file) != 0) ok = false;
-    if (!ok || rename(temporary.c_str(), outPath) != 0) {
-        fprintf(stderr, "keypad-tool: cannot write %s: %s\n", outPath, strerror(errno));
-        unlink(temporary.c_str());
-        return -1;
     }
     return 0;
 }

@@ -19,5 +19,3 @@ struct ThresholdEdit {
 // The layout's text with the edits made; 0, or -1 after saying why on standard error.
 int EditThresholds(const char* layoutPath, const std::vector<ThresholdEdit>& edits,
                    std::vector<char>& text);
-// Replaces outPath with text at once (a temporary file beside it, then a rename): 0 or -1.
-int ReplaceFile(const char* outPath, const std::vector<char>& text);

@@ -1,0 +1,20 @@
+// The one way keypad-tool writes a file, so that a power cut or a failed write never leaves a
+// layout half written, and writing never turns a link into a copy or changes who may read it:
+// - a symbolic link is followed to its target, which gets the text; the link stays a link;
+// - the text goes to a temporary file in the target's folder, which is synced, given the
+//   target's mode (and owner, where allowed) and renamed over it; then the folder is synced;
+// - a target that is read-only to the caller is refused, not replaced;
+// - where the folder is read-only but the target writable, the target is rewritten in place;
+// - a target that is not a regular file (a pipe, /dev/stdout) is written straight through.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+
+// 0, or -1 after one line on standard error saying why (the target is then as it was, but for
+// an in-place rewrite that failed part way).
+int WriteOutputFile(const char* path, const char* data, size_t size);
+inline int WriteOutputFile(const char* path, const std::string& text) {
+    return WriteOutputFile(path, text.data(), text.size());
+}
