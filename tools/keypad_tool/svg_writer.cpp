@@ -10,9 +10,10 @@ const char kSvgOrange[] = "#e69f00";
 const char kSvgError[] = "#d55e00";
 const char kSvgWarning[] = "#cc79a7";
 const char kSvgShade[] = "#f0e442";
+const char kSvgGreen[] = "#009e73";
 
 // Coordinates to a tenth of a pixel: finer is invisible and only makes the file longer.
-static std::string Num(double v) {
+std::string SvgNum(double v) {
     char text[32];
     snprintf(text, sizeof text, "%.1f", v);
     std::string s = text;
@@ -48,9 +49,9 @@ void SvgBegin(Svg& svg, double width, double height, const std::string& title) {
     svg.width = width;
     svg.height = height;
     svg.text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg.text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(width) + "\" height=\"" +
-                Num(height) + "\" viewBox=\"0 0 " + Num(width) + " " + Num(height) +
-                "\" font-family=\"DejaVu Sans, Verdana, sans-serif\">\n";
+    svg.text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + SvgNum(width) +
+                "\" height=\"" + SvgNum(height) + "\" viewBox=\"0 0 " + SvgNum(width) + " " +
+                SvgNum(height) + "\" font-family=\"DejaVu Sans, Verdana, sans-serif\">\n";
     svg.text += "<title>" + Escaped(title) + "</title>\n";
     svg.text += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
 }
@@ -59,40 +60,47 @@ void SvgEnd(Svg& svg) { svg.text += "</svg>\n"; }
 
 void SvgRect(Svg& svg, double x, double y, double w, double h, const char* fill, double opacity,
              const char* stroke) {
-    svg.text += "<rect x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" width=\"" + Num(w < 0 ? 0 : w) +
-                "\" height=\"" + Num(h < 0 ? 0 : h) + "\" fill=\"" + fill + "\"";
-    if (opacity < 1.0) svg.text += " fill-opacity=\"" + Num(opacity) + "\"";
+    svg.text += "<rect x=\"" + SvgNum(x) + "\" y=\"" + SvgNum(y) + "\" width=\"" +
+                SvgNum(w < 0 ? 0 : w) + "\" height=\"" + SvgNum(h < 0 ? 0 : h) + "\" fill=\"" +
+                fill + "\"";
+    if (opacity < 1.0) svg.text += " fill-opacity=\"" + SvgNum(opacity) + "\"";
     if (stroke) svg.text += std::string(" stroke=\"") + stroke + "\"";
     svg.text += "/>\n";
 }
 
 void SvgLine(Svg& svg, double x1, double y1, double x2, double y2, const char* stroke,
              double strokeWidth, bool dashed) {
-    svg.text += "<line x1=\"" + Num(x1) + "\" y1=\"" + Num(y1) + "\" x2=\"" + Num(x2) + "\" y2=\"" +
-                Num(y2) + "\" stroke=\"" + stroke + "\" stroke-width=\"" + Num(strokeWidth) + "\"" +
-                (dashed ? " stroke-dasharray=\"4 3\"" : "") + "/>\n";
+    svg.text += "<line x1=\"" + SvgNum(x1) + "\" y1=\"" + SvgNum(y1) + "\" x2=\"" + SvgNum(x2) +
+                "\" y2=\"" + SvgNum(y2) + "\" stroke=\"" + stroke + "\" stroke-width=\"" +
+                SvgNum(strokeWidth) + "\"" + (dashed ? " stroke-dasharray=\"4 3\"" : "") + "/>\n";
 }
 
 void SvgPolyline(Svg& svg, const std::vector<double>& xy, const char* stroke, double strokeWidth) {
     if (xy.size() < 4) return;
     svg.text += "<polyline fill=\"none\" stroke=\"" + std::string(stroke) + "\" stroke-width=\"" +
-                Num(strokeWidth) + "\" points=\"";
+                SvgNum(strokeWidth) + "\" points=\"";
     for (size_t i = 0; i + 1 < xy.size(); i += 2) {
-        svg.text += (i ? " " : "") + Num(xy[i]) + "," + Num(xy[i + 1]);
+        svg.text += (i ? " " : "") + SvgNum(xy[i]) + "," + SvgNum(xy[i + 1]);
     }
     svg.text += "\"/>\n";
 }
 
+void SvgPath(Svg& svg, const std::string& d, const char* stroke, double strokeWidth) {
+    if (d.empty()) return;
+    svg.text += "<path fill=\"none\" stroke=\"" + std::string(stroke) + "\" stroke-width=\"" +
+                SvgNum(strokeWidth) + "\" d=\"" + d + "\"/>\n";
+}
+
 void SvgCircle(Svg& svg, double x, double y, double r, const char* fill) {
-    svg.text += "<circle cx=\"" + Num(x) + "\" cy=\"" + Num(y) + "\" r=\"" + Num(r) + "\" fill=\"" +
-                fill + "\"/>\n";
+    svg.text += "<circle cx=\"" + SvgNum(x) + "\" cy=\"" + SvgNum(y) + "\" r=\"" + SvgNum(r) +
+                "\" fill=\"" + fill + "\"/>\n";
 }
 
 void SvgText(Svg& svg, double x, double y, const std::string& text, double size, SvgAnchor anchor,
              const char* fill, bool bold) {
     static const char* const kAnchors[] = {"start", "middle", "end"};
-    svg.text += "<text x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" font-size=\"" + Num(size) +
-                "\" fill=\"" + fill + "\"";
+    svg.text += "<text x=\"" + SvgNum(x) + "\" y=\"" + SvgNum(y) + "\" font-size=\"" +
+                SvgNum(size) + "\" fill=\"" + fill + "\"";
     if (anchor != kSvgStart) svg.text += std::string(" text-anchor=\"") + kAnchors[anchor] + "\"";
     if (bold) svg.text += " font-weight=\"bold\"";
     svg.text += ">" + Escaped(text) + "</text>\n";

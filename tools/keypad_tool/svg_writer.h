@@ -15,6 +15,7 @@ extern const char kSvgOrange[];   // events the daemon sends
 extern const char kSvgError[];    // what a finding calls an error (vermillion)
 extern const char kSvgWarning[];  // what a finding calls a warning (reddish purple)
 extern const char kSvgShade[];    // spans such as key-lock mode
+extern const char kSvgGreen[];    // settings changed (bluish green)
 
 struct Svg {
     std::string text;
@@ -23,6 +24,9 @@ struct Svg {
 };
 
 enum SvgAnchor { kSvgStart, kSvgMiddle, kSvgEnd };
+
+// A coordinate as SVG writes it: to a tenth of a pixel, no trailing ".0".
+std::string SvgNum(double v);
 
 void SvgBegin(Svg& svg, double width, double height, const std::string& title);
 // Closes the document; the text is then complete.
@@ -35,6 +39,8 @@ void SvgLine(Svg& svg, double x1, double y1, double x2, double y2, const char* s
 // An open path through the points, as "x,y" pairs.
 void SvgPolyline(Svg& svg, const std::vector<double>& xy, const char* stroke,
                  double strokeWidth = 1.0);
+// A path from its "d" commands, stroked and not filled.
+void SvgPath(Svg& svg, const std::string& d, const char* stroke, double strokeWidth = 1.0);
 void SvgCircle(Svg& svg, double x, double y, double r, const char* fill);
 void SvgText(Svg& svg, double x, double y, const std::string& text, double size = 11,
              SvgAnchor anchor = kSvgStart, const char* fill = kSvgInk, bool bold = false);
