@@ -312,7 +312,8 @@ int ParseLadder(const std::string& text, Ladder& ladder, Findings& errors) {
     ladder.adcError = kDefaultAdcError;
     errors.clear();
     Reading r = {ladder, errors, 0, kDefaultTolerance, 0, 0, 0};
-    size_t start = 0;
+    // A byte-order mark, as some editors write one, is no statement.
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size() && errors.size() < kMaxErrors) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
