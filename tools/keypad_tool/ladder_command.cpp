@@ -1,5 +1,6 @@
 #include "ladder_command.h"
 
+#include <ctype.h>
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -47,7 +48,9 @@ static int Usage(const std::string& why = "") {
     return 2;
 }
 
+// A whole number written in plain digits.
 static bool Count(const char* text, int min, int max, int& value) {
+    if (!isdigit(static_cast<unsigned char>(text[0]))) return false;
     char* end = nullptr;
     errno = 0;
     const long n = strtol(text, &end, 10);
@@ -107,9 +110,7 @@ static int ParseOptions(int argc, char** argv, Options& o) {
         }
     }
     if (designing && !o.design)
-        return Usage(
-            "the series, tolerance, pull-up and adc-error are "
-            "options of --design");
+        return Usage("the series, tolerance, pull-up and adc-error are options of --design");
     if (o.design && (checking || !files.empty()))
         return Usage("--design takes no layout, ladder or check options");
     if (o.design) return 0;
