@@ -17,7 +17,7 @@ static constexpr int kSafeMargin = 3;
 static constexpr int kKeyZeroFloor = 5;
 
 static std::string Hex(int reading) {
-    char text[8];
+    char text[16];
     snprintf(text, sizeof text, "0x%02x", reading);
     return text;
 }

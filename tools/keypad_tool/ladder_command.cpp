@@ -169,7 +169,7 @@ static int ReadLayout(const char* path, int group, LayoutElements& elements, Lad
 }
 
 static std::string Hex(int reading) {
-    char text[8];
+    char text[16];
     snprintf(text, sizeof text, "0x%02x", reading);
     return text;
 }
