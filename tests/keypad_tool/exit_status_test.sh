@@ -55,4 +55,11 @@ expect 2 "usage:" $tool replay --period-ms x examples/key_pad.xml "$work/good.tr
 expect 0 "" $tool calibrate --quiet examples/key_pad.xml "$work/good.trace"
 expect 2 "bad.trace:3: error: the channel must be" $tool calibrate examples/key_pad.xml "$work/bad.trace"
 expect 2 "cannot read $work/none.xml" $tool calibrate "$work/none.xml" "$work/good.trace"
+# ladder: its file from a pipe, a malformed line, no design that fits, a design given a layout.
+expect 0 "" sh -c "cat examples/key_pad.ladder | $tool ladder examples/key_pad.xml /dev/stdin"
+printf 'pull-up 10k\nchain 2k2 1.2.3\n' >"$work/bad.ladder"
+expect 2 "bad.ladder:2: error: \"1.2.3\" is not a resistance" \
+    $tool ladder examples/key_pad.xml "$work/bad.ladder"
+expect 1 "E12 at 2% would" $tool ladder --design 8 --series E12 --tolerance 5% --adc-error 5
+expect 2 "usage:" $tool ladder --design 7 examples/key_pad.xml
 exit $fail

@@ -9,6 +9,9 @@
 //   keypad-tool record [--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]... [OUT]
 //   keypad-tool watch [--period-ms N] [LAYOUT]
 //   keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE
+//   keypad-tool ladder [--group N] [--write OUT] [--quiet] LAYOUT LADDER
+//   keypad-tool ladder --design KEYS [--tolerance P%] [--series E12|E24|E48|E96] [--pull-up R]
+//                      [--adc-error C]
 //
 // Exit status: 0 fine; 1 the layout has errors (check, calibrate; with --strict, warnings too);
 // 2 a file cannot be read, is not XML, a trace line is malformed, or the command line is wrong.
@@ -23,6 +26,7 @@
 #include "calibrate_command.h"
 #include "check_command.h"
 #include "key_pars/key_pars.h"
+#include "ladder_command.h"
 #include "recorder_process.h"
 #include "replay_command.h"
 #include "watch_command.h"
@@ -35,6 +39,9 @@ static int Usage() {
             "[--gpio LINE]... [OUT]\n"
             "       keypad-tool watch [--period-ms N] [LAYOUT]\n"
             "       keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE\n"
+            "       keypad-tool ladder [--group N] [--write OUT] [--quiet] LAYOUT LADDER\n"
+            "       keypad-tool ladder --design KEYS [--tolerance P%%] [--series E12|E24|E48|E96] "
+            "[--pull-up R] [--adc-error C]\n"
             "FILE and LAYOUT default to the layout the daemon opens on the board in "
             "$SIM_BOARD_DIR.\n");
     return 2;
@@ -65,6 +72,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     if (command == "record") return Record(argc, argv);
+    if (command == "ladder") return RunLadder(argc - 2, argv + 2);
     const char* files[2] = {nullptr, nullptr};
     int fileCount = 0;
     CheckOptions check = {nullptr, false, false};
