@@ -9,6 +9,7 @@
 //   keypad-tool record [--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]... [OUT]
 //   keypad-tool watch [--period-ms N] [LAYOUT]
 //   keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE
+//   keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... LAYOUT
 //
 // Exit status: 0 fine; 1 the layout has errors (check, calibrate; with --strict, warnings too);
 // 2 a file cannot be read, is not XML, a trace line is malformed, or the command line is wrong.
@@ -23,6 +24,7 @@
 #include "calibrate_command.h"
 #include "check_command.h"
 #include "key_pars/key_pars.h"
+#include "keymap_command.h"
 #include "recorder_process.h"
 #include "replay_command.h"
 #include "watch_command.h"
@@ -35,6 +37,8 @@ static int Usage() {
             "[--gpio LINE]... [OUT]\n"
             "       keypad-tool watch [--period-ms N] [LAYOUT]\n"
             "       keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE\n"
+            "       keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... "
+            "LAYOUT\n"
             "FILE and LAYOUT default to the layout the daemon opens on the board in "
             "$SIM_BOARD_DIR.\n");
     return 2;
@@ -65,6 +69,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     if (command == "record") return Record(argc, argv);
+    if (command == "keymap") return RunKeymap(argc - 2, argv + 2);
     const char* files[2] = {nullptr, nullptr};
     int fileCount = 0;
     CheckOptions check = {nullptr, false, false};
