@@ -168,8 +168,9 @@ static void PrintSearchRules(const std::vector<std::string>& names) {
 }
 
 // What the search found, and every error of the files passed over; the number of those errors.
-static int PrintSearch(const std::vector<KlCandidate>& tried) {
-    printf("\nKey layout files for the device, each name in every folder before the next name:\n");
+static int PrintSearch(const std::string& name, const std::vector<KlCandidate>& tried) {
+    printf("\nKey layout files for \"%s\", each name in every folder before the next name:\n",
+           name.c_str());
     int errors = 0;
     for (const KlCandidate& candidate : tried) {
         if (candidate.path.empty()) {
@@ -346,7 +347,7 @@ int RunKeymap(int argc, char** argv) {
     if (options.folders.empty()) {
         PrintSearchRules(names);
     } else {
-        errors += PrintSearch(tried);
+        errors += PrintSearch(device.name, tried);
         const bool loaded =
             !tried.empty() && tried.back().errors.empty() && !tried.back().path.empty();
         errors += PrintMapping(loaded ? &tried.back() : nullptr, device, codes);
