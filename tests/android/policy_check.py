@@ -52,7 +52,7 @@ def compile_policy(policy_dir, problems):
         if result.returncode != 0:
             problems.append(f"{step} rejects the policy: {result.stderr.strip()}")
             return {}
-    declared = re.findall(r"^type\s+(\w+)\s*((?:,\s*\w+\s*)*);", expanded.stdout, re.M)
+    declared = re.findall(r"\btype\s+(\w+)\s*((?:,\s*\w+\s*)*);", expanded.stdout)
     return {name: set(re.findall(r"\w+", attributes)) for name, attributes in declared}
 
 

@@ -10,24 +10,21 @@ tool="$*"
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 fail=0
-maps="--map 356=TV_POWER --map 744=NOTIFICATION"
 here=tests/keypad_tool/keymap
 printf 'key 114 VOLUME_DOWN\nkey 115 VOLUMEUP\n' >"$work/broken.kl"
-$tool keymap --write-kl "$work/Hi_Keypad.kl" $maps examples/key_pad.xml >/dev/null &&
+$tool keymap --write-kl "$work/Hi_Keypad.kl" --map 356=TV_POWER --map 744=NOTIFICATION \
+    examples/key_pad.xml >/dev/null &&
     cmp -s "$work/Hi_Keypad.kl" examples/Hi_Keypad.kl ||
     { echo "FAIL: --write-kl no longer makes examples/Hi_Keypad.kl"; fail=1; }
 
-# case | folders, in Android's order, each "name:file,..." | exit status | lines the output holds
+# case | folders in Android's order, each "name:file" or "-" (empty) | exit status | lines it says
 while IFS='|' read -r case folders status expected; do
-    dirs=""
-    n=0
+    dirs="" n=0
     for folder in $folders; do
         n=$((n + 1))
         mkdir -p "$work/$case/$n"
         dirs="$dirs --kl-dir $work/$case/$n"
-        for entry in $(echo "$folder" | tr , ' '); do
-            [ "$entry" = - ] || cp "${entry#*:}" "$work/$case/$n/${entry%%:*}"
-        done
+        [ "$folder" = - ] || cp "${folder#*:}" "$work/$case/$n/${folder%%:*}"
     done
     $tool keymap $dirs examples/key_pad.xml >"$work/$case.out" 2>&1
     got=$?
