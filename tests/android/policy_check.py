@@ -1,10 +1,8 @@
 """The daemon's SELinux policy (key_daemon/sepolicy), checked as far as this machine allows: m4
-expands it with stand-ins for the AOSP macros it uses (sepolicy/macros.m4); Debian's checkpolicy
-compiles it against a minimal base declaring the AOSP types and attributes it names; every
-file_contexts and property_contexts line has its form and names a declared type of its kind. And
-the policy fits the daemon: file_contexts labels the executable that tavrion.rc starts and that
-Android.bp installs with that file through init_rc, and property_contexts names exactly the
-properties that the daemon's code reads.
+expands it with stand-ins for the AOSP macros it uses, checkpolicy compiles it against a minimal
+base declaring the AOSP types and attributes it names, and each contexts line has its form and a
+declared type of its kind. It fits the daemon: file_contexts labels what tavrion.rc starts (which
+Android.bp installs by init_rc), property_contexts names exactly the properties the daemon reads.
 
     policy_check.py [POLICY_DIR]   (default: key_daemon/sepolicy)"""
 

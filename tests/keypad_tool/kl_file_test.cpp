@@ -68,8 +68,6 @@ TEST(KlLabels, KernelNamesBecomeAndroidLabels) {
         {"KEY_CHANNELUP", "CHANNEL_UP"},
         {"KEY_TV", "TV"},
         {"KEY_POWER", "POWER"},
-        {"KEY_MUTE", "MUTE"},
-        {"KEY_1", "1"},
         {"KEY_POWER2", ""},
         {"KEY_UNKNOWN", ""},
         {"BTN_LEFT", ""},
@@ -78,7 +76,6 @@ TEST(KlLabels, KernelNamesBecomeAndroidLabels) {
     EXPECT_EQ(LabelForKernelName(nullptr), "");
     EXPECT_TRUE(IsKeyFlag("FALLBACK_USAGE_MAPPING"));
     EXPECT_FALSE(IsKeyLabel("WAKE"));
-    EXPECT_FALSE(IsKeyFlag("POWER"));
 }
 
 }  // namespace
