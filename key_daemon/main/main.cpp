@@ -6,7 +6,6 @@
 #include <sys/epoll.h>
 
 #include <memory>
-#include <string>
 
 #include "main/gpio_keys.h"
 #include "main/lsadc_setup.h"
@@ -15,9 +14,6 @@
 #include "main/uinput_device.h"
 #include "sdk/hi_wrappers.h"
 
-std::string deviceName = "Hi Keypad";
-
-static const int32_t kKeyCodeRangeEnd = 255;
 static const uint32_t kPowerKeyValueCount = 8;
 
 int main() {
@@ -27,7 +23,7 @@ int main() {
     }
     InitLSADCConfig();
 
-    std::unique_ptr<StKeypadDeviceData> deviceData(new StKeypadDeviceData{0, kKeyCodeRangeEnd});
+    std::unique_ptr<StKeypadDeviceData> deviceData(new StKeypadDeviceData(kKeypadCodeRange));
     if (SetupUinputDevice(*deviceData) < 0) {
         TLOGD("Unable to find uInput device\n");
         return -1;

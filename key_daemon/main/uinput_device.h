@@ -12,6 +12,9 @@ struct StKeypadDeviceData {
     int32_t keyCodeEnd;  // exclusive
 };
 
+// The range that the daemon's device announces: codes 0 to 254.
+constexpr StKeypadDeviceData kKeypadCodeRange = {0, 255};
+
 extern int uinputFd;
 extern std::string deviceName;
 

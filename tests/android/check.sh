@@ -2,8 +2,9 @@
 # The set's vendor-tree build (Android.bp), checked as far as this machine allows, without a vendor
 # tree: every Android.bp as bpfmt writes it; every source the set builds compiling for 32-bit ARM
 # against AOSP's own log and property headers, and the off-device stand-ins declaring what those
-# headers declare; Android.bp and CMake building the set's programs from the same sources. Each
-# check runs even when an earlier one fails, so that one run shows every problem.
+# headers declare; the daemon's SELinux policy compiling; Android.bp and CMake building the set's
+# programs from the same sources. Each check runs even when an earlier one fails, so that one run
+# shows every problem.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
@@ -21,6 +22,15 @@ arm-linux-gnueabihf-g++ -std=c++17 -Wall -Wextra -Werror -I/usr/include/android 
     failed=1
 }
 python3 -B "$here/compile_device.py" "$out" || failed=1
+
+python3 -B "$here/policy_check.py" || failed=1
+# Proven at every run: a policy that names a type no one declares fails the check.
+rm -rf "$out/undeclared-type" && cp -r key_daemon/sepolicy "$out/undeclared-type"
+echo "allow tavrion no_such_type:chr_file read;" >>"$out/undeclared-type/tavrion.te"
+if python3 -B "$here/policy_check.py" "$out/undeclared-type" 2>/dev/null; then
+    echo "android-check: the policy check passed a policy that names an undeclared type" >&2
+    failed=1
+fi
 
 # CMake's own account of each target's sources (its file API), from a scratch configure.
 mkdir -p "$out/cmake/.cmake/api/v1/query"

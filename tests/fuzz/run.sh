@@ -20,7 +20,7 @@ budget=${1:?usage: run.sh [--smoke] SECONDS [TARGET...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(md5_fuzz checksum_list_fuzz layout_fuzz trace_fuzz ladder_fuzz scanner_soak)
+    targets=(md5_fuzz checksum_list_fuzz layout_fuzz trace_fuzz ladder_fuzz kl_fuzz scanner_soak)
 fi
 jobs=${FUZZ_JOBS:-2}
 # About ten seconds of the soak on this kind of machine.
@@ -43,6 +43,7 @@ options() {
         layout_fuzz) echo "-dict=$here/layout.dict -max_len=8192" ;;
         trace_fuzz) echo "-max_len=4096" ;;
         ladder_fuzz) echo "-dict=$here/ladder.dict -max_len=4096" ;;
+        kl_fuzz) echo "-dict=$here/kl.dict -max_len=4096" ;;
     esac
 }
 

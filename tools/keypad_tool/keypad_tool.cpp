@@ -12,6 +12,7 @@
 //   keypad-tool ladder [--group N] [--write OUT] [--quiet] LAYOUT LADDER
 //   keypad-tool ladder --design KEYS [--tolerance P%] [--series E12|E24|E48|E96] [--pull-up R]
 //                      [--adc-error C]
+//   keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... LAYOUT
 //
 // Exit status: 0 fine; 1 the layout has errors (check, calibrate; with --strict, warnings too);
 // 2 a file cannot be read, is not XML, a trace line is malformed, or the command line is wrong.
@@ -27,6 +28,7 @@
 #include "check_command.h"
 #include "key_pars/key_pars.h"
 #include "ladder_command.h"
+#include "keymap_command.h"
 #include "recorder_process.h"
 #include "replay_command.h"
 #include "watch_command.h"
@@ -42,6 +44,8 @@ static int Usage() {
             "       keypad-tool ladder [--group N] [--write OUT] [--quiet] LAYOUT LADDER\n"
             "       keypad-tool ladder --design KEYS [--tolerance P%%] [--series E12|E24|E48|E96] "
             "[--pull-up R] [--adc-error C]\n"
+            "       keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... "
+            "LAYOUT\n"
             "FILE and LAYOUT default to the layout the daemon opens on the board in "
             "$SIM_BOARD_DIR.\n");
     return 2;
@@ -73,6 +77,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "record") return Record(argc, argv);
     if (command == "ladder") return RunLadder(argc - 2, argv + 2);
+    if (command == "keymap") return RunKeymap(argc - 2, argv + 2);
     const char* files[2] = {nullptr, nullptr};
     int fileCount = 0;
     CheckOptions check = {nullptr, false, false};
