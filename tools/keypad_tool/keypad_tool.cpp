@@ -9,7 +9,7 @@
 //   keypad-tool record [--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]... [OUT]
 //   keypad-tool watch [--period-ms N] [LAYOUT]
 //   keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE
-//   keypad-tool ladder [--group N] [--write OUT] [--quiet] LAYOUT LADDER
+//   keypad-tool ladder [--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT LADDER
 //   keypad-tool ladder --design KEYS [--tolerance P%] [--series E12|E24|E48|E96] [--pull-up R]
 //                      [--adc-error C]
 //   keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... LAYOUT
@@ -27,8 +27,8 @@
 #include "calibrate_command.h"
 #include "check_command.h"
 #include "key_pars/key_pars.h"
-#include "ladder_command.h"
 #include "keymap_command.h"
+#include "ladder_command.h"
 #include "recorder_process.h"
 #include "replay_command.h"
 #include "watch_command.h"
@@ -41,7 +41,8 @@ static int Usage() {
             "[--gpio LINE]... [OUT]\n"
             "       keypad-tool watch [--period-ms N] [LAYOUT]\n"
             "       keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE\n"
-            "       keypad-tool ladder [--group N] [--write OUT] [--quiet] LAYOUT LADDER\n"
+            "       keypad-tool ladder [--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT "
+            "LADDER\n"
             "       keypad-tool ladder --design KEYS [--tolerance P%%] [--series E12|E24|E48|E96] "
             "[--pull-up R] [--adc-error C]\n"
             "       keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... "

@@ -16,6 +16,7 @@
 #include "ladder_analysis.h"
 #include "ladder_design.h"
 #include "ladder_file.h"
+#include "ladder_picture.h"
 #include "layout_elements.h"
 #include "layout_file.h"
 #include "output_file.h"
@@ -29,6 +30,7 @@ struct Options {
     const char* layout = nullptr;
     const char* ladder = nullptr;
     const char* writePath = nullptr;
+    const char* svgPath = nullptr;
     int group = 0;
     bool quiet = false;
     // Designing one.
@@ -42,7 +44,8 @@ struct Options {
 static int Usage(const std::string& why = "") {
     if (!why.empty()) fprintf(stderr, "keypad-tool: %s\n", why.c_str());
     fprintf(stderr,
-            "usage: keypad-tool ladder [--group N] [--write OUT] [--quiet] LAYOUT LADDER\n"
+            "usage: keypad-tool ladder [--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT "
+            "LADDER\n"
             "       keypad-tool ladder --design KEYS [--tolerance P%%] [--series E12|E24|E48|E96] "
             "[--pull-up R] [--adc-error C]\n");
     return 2;
@@ -66,9 +69,9 @@ static int ParseOptions(int argc, char** argv, Options& o) {
     bool designing = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool valued = arg == "--group" || arg == "--write" || arg == "--design" ||
-                            arg == "--tolerance" || arg == "--series" || arg == "--pull-up" ||
-                            arg == "--adc-error";
+        const bool valued = arg == "--group" || arg == "--write" || arg == "--svg" ||
+                            arg == "--design" || arg == "--tolerance" || arg == "--series" ||
+                            arg == "--pull-up" || arg == "--adc-error";
         if (valued && i + 1 == argc) return Usage(arg + " needs a value");
         const char* value = valued ? argv[++i] : nullptr;
         std::string why;
@@ -80,6 +83,9 @@ static int ParseOptions(int argc, char** argv, Options& o) {
             checking = true;
         } else if (arg == "--write") {
             o.writePath = value;
+            checking = true;
+        } else if (arg == "--svg") {
+            o.svgPath = value;
             checking = true;
         } else if (arg == "--design") {
             if (!Count(value, kMinDesignKeys, kKeySlots, o.request.keys))
@@ -313,6 +319,12 @@ int RunLadder(int argc, char** argv) {
     if (!o.quiet && errors + warnings > 0) {
         printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
                warnings == 1 ? "" : "s");
+    }
+    if (o.svgPath) {
+        const std::string title = std::string("ladder ") + o.ladder + " on " + o.layout +
+                                  ", ADC group " + std::to_string(o.group);
+        const std::string svg = DrawLadderPicture(a, layout, keyGroups[o.group].KeyCode, title);
+        if (WriteOutputFile(o.svgPath, svg) != 0) return 2;
     }
     if (o.writePath) {
         fflush(stdout);
