@@ -24,6 +24,11 @@ int ReadInputFile(const char* path, std::string& text) {
     for (;;) {
         const ssize_t got = read(fd, chunk, sizeof chunk);
         if (got > 0) {
+            if (text.size() + static_cast<size_t>(got) > kMaxInputBytes) {
+                fprintf(stderr, "keypad-tool: cannot read %s: it holds more than 1 GiB\n", path);
+                close(fd);
+                return -1;
+            }
             text.append(chunk, static_cast<size_t>(got));
         } else if (got == 0) {
             break;

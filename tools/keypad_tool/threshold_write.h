@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include <string>
 #include <vector>
 
 namespace tinyxml2 {
@@ -12,10 +13,11 @@ class XMLElement;
 }
 
 struct ThresholdEdit {
-    const tinyxml2::XMLElement* element;  // a key_pad element of the loaded layout
+    const tinyxml2::XMLElement* element;  // a key_pad element of the document parsed from text
     uint8_t threshold;
 };
 
-// The layout's text with the edits made; 0, or -1 after saying why on standard error.
-int EditThresholds(const char* layoutPath, const std::vector<ThresholdEdit>& edits,
-                   std::vector<char>& text);
+// The layout's text (the bytes its document was parsed from) with the edits made, in edited.
+// 0, or the line of an element whose start tag cannot be edited (edited is then incomplete).
+int EditThresholds(const std::string& text, const std::vector<ThresholdEdit>& edits,
+                   std::string& edited);
