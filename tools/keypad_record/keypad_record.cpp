@@ -83,12 +83,18 @@ static bool HoldsXml(const char* path) {
     return xml;
 }
 
-// A recording must not replace the board's layout (record [OUT] and watch [LAYOUT] look alike)
-// nor any other layout: 0, or 2 after saying why OUT is refused.
-static int CheckOut(const char* out, const char* layout) {
+// A recording must not replace the board's layout (record [OUT] and watch [LAYOUT] look alike),
+// any other layout (unless force), or a read-only file: 0, or 2 after saying why OUT is refused.
+static int CheckOut(const char* out, const char* layout, bool force) {
     struct stat target;
     struct stat board;
     if (stat(out, &target) != 0 || !S_ISREG(target.st_mode)) return 0;
+    // Root may write anything: a file that no one may write is kept as its mode says.
+    if ((target.st_mode & 0222) == 0) {
+        fprintf(stderr, "keypad-record: cannot write %s: it is read-only\n", out);
+        return 2;
+    }
+    if (force) return 0;
     if (layout && stat(layout, &board) == 0 && board.st_dev == target.st_dev &&
         board.st_ino == target.st_ino) {
         fprintf(stderr,
@@ -185,7 +191,7 @@ int main(int argc, char** argv) {
     char layout[HI_CUST_PATH_BUFFER_SIZE + 1];
     options.layoutPath = LoadBoardLayout(layout, sizeof layout);
     const bool toFile = outPath && strcmp(outPath, "-") != 0;
-    if (toFile && !force && CheckOut(outPath, options.layoutPath) != 0) return 2;
+    if (toFile && CheckOut(outPath, options.layoutPath, force) != 0) return 2;
     if (options.channelCount == 0 && options.gpioCount == 0) {
         DefaultSources(options);
         if (options.channelCount == 0 && options.gpioCount == 0) {

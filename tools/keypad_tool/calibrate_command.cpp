@@ -3,6 +3,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <tinyxml2.h>
 
 #include <algorithm>
@@ -603,7 +604,19 @@ int CalibrateText(const CalibrateOptions& options, const std::string& layout,
     return errors > 0 ? 1 : 0;
 }
 
+// Whether two paths name one file (through links as well).
+static bool SameFile(const char* a, const char* b) {
+    struct stat x;
+    struct stat y;
+    return stat(a, &x) == 0 && stat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
 int RunCalibrate(const CalibrateOptions& options) {
+    if (options.writePath && SameFile(options.writePath, options.trace)) {
+        fprintf(stderr, "keypad-tool: %s is the recording: the layout is not written over it\n",
+                options.writePath);
+        return 2;
+    }
     std::string layout;
     std::string trace;
     if (ReadInputFile(options.layout, layout) != 0) return 2;

@@ -150,6 +150,8 @@ int RunWatch(const WatchOptions& options) {
         source = asked != 0 ? "the board's lsadc/period_ms" : "the recorder's default";
     }
     onTerminal = isatty(STDOUT_FILENO) != 0;
+    // A watch is read as it happens, through a pipe (tee, a log) as well as on a terminal.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
     events = 0;
     statusShown = false;
     if (ReplayBegin(layout, asked, PrintEvent, nullptr) != 0) {
