@@ -52,9 +52,11 @@ cp "$p" link-target.xml && ln -s link-target.xml link.xml
 cp "$p" private.xml && chmod 600 private.xml
 cp "$p" read-only.xml && chmod 444 read-only.xml
 mkdir locked && cp "$p" locked/key_pad.xml && chmod 555 locked
-as_other=
-[ "$(id -u)" = 0 ] && chown nobody locked/key_pad.xml && as_other="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+as_other= owner=$(id -un)
+[ "$(id -u)" = 0 ] && chown nobody locked/key_pad.xml private.xml && owner=nobody &&
+    as_other="setpriv --reuid=nobody --regid=nogroup --clear-groups"
 cp "$k" other.xml
+cp good.trace kept.trace && chmod 444 kept.trace
 cd "$src" || exit 1
 
 expect "replay, trace from a pipe" 0 "KEY_VOLUMEUP (115) down" 'cat at-20ms.trace | $tool replay $k /dev/stdin'
@@ -68,15 +70,17 @@ expect "--write: a comment on the key's line" 0 '--> <key_pad KeyThreshold="0x39
 expect "--write: CDATA on the key's line" 0 ']]> <key_pad KeyThreshold="0x39"' '$tool calibrate --quiet --write out.xml cdata.xml good.trace && cat out.xml'
 expect "--write: a threshold of 16 digits" 0 'KeyThreshold="0x0000000000000039"' '$tool calibrate --quiet --write out.xml digits.xml good.trace && cat out.xml'
 expect "--write through a link" 0 'KeyThreshold="0x39"' '$tool calibrate --quiet --write link.xml $p good.trace && test -L link.xml && cat link-target.xml'
-expect "--write keeps the mode" 0 "mode 600" '$tool calibrate --quiet --write private.xml private.xml good.trace && stat -c "mode %a" private.xml'
+expect "--write keeps mode and owner" 0 "600 $owner" '$tool calibrate --quiet --write private.xml private.xml good.trace && stat -c "%a %U" private.xml'
 expect "--write refuses a read-only file" 2 "read-only" '$tool calibrate --quiet --write read-only.xml $p good.trace; s=$?; cmp read-only.xml $p && exit $s'
 expect "--write in a read-only folder" 0 'KeyThreshold="0x39"' '$as_other $tool calibrate --quiet --write locked/key_pad.xml $p good.trace && cat locked/key_pad.xml'
+expect "--write over the recording" 2 "is the recording" '$tool calibrate --write good.trace $p good.trace'
 expect "--write /dev/stdout into a file" 0 "2" '$tool calibrate --write /dev/stdout $p good.trace >both; grep -c -e "^calibrate of" -e "<key_pad_xml>" both'
 expect "record ended by SIGHUP" 0 "adc 1 0xff" 'mkfifo fifo; $tool record >fifo & exec 3<fifo; read -r line <&3; kill -HUP $!; cat <&3; wait $!'
 expect "record refuses the board's layout" 2 "is the board's key layout" '$tool record --for 1 $board; s=$?; cmp $board $k && exit $s'
 expect "record refuses a file of XML" 2 "holds XML" '$tool record --for 0.05 other.xml; s=$?; cmp other.xml $k && exit $s'
 expect "keypad-record refuses it too" 2 "is the board's key layout" '$recorder --for 0.05 $board'
 expect "record --force" 0 "# keypad-tool recording" '$tool record --for 0.05 --force other.xml && cat other.xml'
+expect "record refuses a read-only file" 2 "read-only" '$tool record --for 0.05 --force kept.trace; s=$?; cmp kept.trace good.trace && exit $s'
 expect "record into a closed pipe" 1 "cannot write the trace: Broken pipe" \
     '{ $tool record --for 5 2>err; echo $? >status; } | head -1 >/dev/null; cat err; exit $(cat status)'
 expect "calibrate: key 0 by readings 0 to 5 alone" 0 "within 2 counts of 0x05" '$tool calibrate --quiet absent.xml low.trace'
