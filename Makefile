@@ -3,7 +3,7 @@
 DEPS = tools/install-deps.sh
 
 .PHONY: all deps build release windows armhf test unit e2e wine armhf-test armhf-e2e demo bench \
-        fuzz-build fuzz fuzz-smoke android-check format clean
+        fuzz-build fuzz fuzz-smoke android-check format install clean
 
 all: build
 
@@ -85,6 +85,15 @@ test: android-check unit fuzz-smoke wine e2e armhf-test armhf-e2e
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# keypad-tool and keypad-record, optimised, side by side in $(PREFIX)/bin (DESTDIR is honoured):
+# keypad-tool runs the recorder from beside itself.
+PREFIX ?= /usr/local
+install:
+	@$(DEPS) build
+	@cmake --preset host-release >/dev/null
+	@cmake --build --preset host-release --target keypad-tool keypad-record
+	@cmake --install build/host-release --prefix "$(PREFIX)" --component keypad
 
 clean:
 	rm -rf build

@@ -74,6 +74,12 @@ bool AdcScannerSettled() {
         for (const KeyPressState& state : keyGroups[g].keyState) {
             if (state.pressTime != 0) return false;
         }
+        // A sampled group whose run is a key's, or idle but not yet confirmed, may still begin a
+        // press: only a confirmed idle panel is done.
+        const SampleRun& run = runs[g];
+        if (keyGroups[g].enable != 0 && (run.slot != kNoKey || run.stableCount < kConfirmRun)) {
+            return false;
+        }
     }
     return currentKey == 0;
 }

@@ -13,6 +13,7 @@ int MapKeyValue(int group, unsigned int reading, int& keyIndex);
 void ResetAdcScanner();
 // One sample of group g.
 void SampleAdcGroup(int g);
-// No press going on in any group, no long-press key timed and no immediate key down: nothing
-// more will be sent while the panel stays idle.
+// Every sampled group confirmed idle (no run of a key under way, confirmed or not), no press going
+// on, no long-press key timed and no immediate key down: nothing more will be sent while the
+// panel stays idle.
 bool AdcScannerSettled();

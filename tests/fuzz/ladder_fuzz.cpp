@@ -11,6 +11,7 @@
 #include <string>
 
 #include "daemon_startup.h"
+#include "input_file.h"
 #include "ladder_analysis.h"
 #include "ladder_file.h"
 
@@ -18,7 +19,8 @@ static LadderLayout layout;
 static constexpr int kFirstLayoutLine = 100;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    if (StartDaemonOnLayout(LADDER_FUZZ_LAYOUT) != 0) abort();
+    std::string text;
+    if (ReadInputFile(LADDER_FUZZ_LAYOUT, text) != 0 || StartDaemonOnLayout(text) != 0) abort();
     const KeyArry& g = keyGroups[0];
     layout = {0, g.enable != 0, g.channel_id, g.KeyLevelNum, kFirstLayoutLine, {}, {}, {}};
     for (int k = 0; k < kKeySlots; ++k) {

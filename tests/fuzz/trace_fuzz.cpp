@@ -1,18 +1,22 @@
-// Any bytes as a replay trace through keypad-tool replay: the trace reader checks every line
-// and the replay engine plays it into the daemon on a shipped layout. On the side, every step
-// the reader accepts must print back as a line that reads as the same step.
+// Any bytes as a replay trace through keypad-tool replay and calibrate: the trace reader checks
+// every line, the replay engine plays it into the daemon on a shipped layout, and calibrate
+// analyses it as a recording of that panel. On the side, every step the reader accepts must
+// print back as a line that reads as the same step.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "calibrate_command.h"
+#include "input_file.h"
 #include "replay_command.h"
 #include "trace_line.h"
 
-static std::string tracePath;
+// One ladder of seven keys; and GPIO keys, which the daemon then polls alone, beside two ADC
+// groups that calibrate still reads.
+static std::string layouts[2];
 
 static bool SameStep(const TraceStep& a, const TraceStep& b) {
     return a.ms == b.ms && a.kind == b.kind && a.target == b.target && a.value == b.value &&
@@ -38,7 +42,10 @@ static uint64_t RoundTrip(const char* line) {
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    tracePath = "/tmp/trace-fuzz-" + std::to_string(getpid()) + ".trace";
+    if (ReadInputFile(TRACE_FUZZ_ADC_LAYOUT, layouts[0]) != 0 ||
+        ReadInputFile(TRACE_FUZZ_GPIO_LAYOUT, layouts[1]) != 0) {
+        abort();
+    }
     return 0;
 }
 
@@ -52,14 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (ms > lastMs) lastMs = ms;
         start = end + 1;
     }
+    // Calibrate reads runs of samples, not every wake-up: any time is cheap.
+    CalibrateText({"key_pad.xml", "fuzz.trace", nullptr, false}, layouts[size % 2], text);
     if (lastMs > kLongestPlayedMs) return 0;
-    FILE* file = fopen(tracePath.c_str(), "wb");
-    if (!file) abort();
-    if (size > 0 && fwrite(data, 1, size, file) != size) abort();
-    fclose(file);
-    // One ladder of seven keys, or GPIO keys (which the daemon then polls alone).
-    ReplayOptions options = {size % 2 ? TRACE_FUZZ_GPIO_LAYOUT : TRACE_FUZZ_ADC_LAYOUT,
-                             tracePath.c_str(), 0};
-    RunReplay(options);
+    ReplayText({"key_pad.xml", "fuzz.trace", 0}, layouts[size % 2], text);
     return 0;
 }

@@ -145,10 +145,10 @@ TEST(Calibrate, FindingsProposalsAndTheWrittenLayout) {
         EXPECT_EQ(std::regex_replace(written, value, ""), std::regex_replace(Layout(p), value, ""));
         LayoutElements elements;
         Findings findings;
-        ASSERT_EQ(FindLayoutProblems(out.c_str(), elements, findings), 0);
+        ASSERT_EQ(FindLayoutProblems("written", written, elements, findings), 0);
         EXPECT_EQ(CountFindings(findings, kError), 0) << p.name;
         std::vector<uint32_t> downs;
-        ASSERT_EQ(ReplayBegin(out.c_str(), 10, KeepDown, &downs), 0);
+        ASSERT_EQ(ReplayBegin(written, 10, KeepDown, &downs), 0);
         std::istringstream lines(Read(trace));
         TraceStep step;
         const char* why = nullptr;

@@ -1,5 +1,7 @@
 #include "record_session.h"
 
+#include <errno.h>
+#include <poll.h>
 #include <string.h>
 #include <time.h>
 
@@ -34,6 +36,13 @@ static SourceReading ReadLine(uint32_t line) {
     int result = HiGpioRead(line / 8, line % 8, level);
     return result == 0 ? SourceReading{true, false, level == HI_FALSE ? 0u : 1u}
                        : SourceReading{true, true, static_cast<uint32_t>(result)};
+}
+
+// The reader of the output pipe has gone (or the terminal hung up). The descriptor says so at once,
+// so a quiet panel, which writes nothing for minutes, still ends the recording.
+static bool ReaderGone(FILE* out) {
+    struct pollfd p = {fileno(out), 0, 0};
+    return poll(&p, 1, 0) == 1 && (p.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 static bool Same(const SourceReading& a, const SourceReading& b) {
@@ -150,8 +159,9 @@ int RecordSession(const RecordOptions& options, FILE* out) {
         // The last sample writes everything, so the trace ends at the stop time.
         bool changed = Sample(options, out, ms, last || options.everySample);
         if (changed || last || options.everySample) fflush(out);
-        if (ferror(out)) {
-            perror("keypad-record: cannot write the trace");
+        if (ferror(out) || ReaderGone(out)) {
+            fprintf(stderr, "keypad-record: cannot write the trace: %s\n",
+                    strerror(ferror(out) ? errno : EPIPE));
             return -1;
         }
         if (options.live && (changed || last)) ShowLive(options);

@@ -30,5 +30,5 @@ struct RecordOptions {
 extern volatile sig_atomic_t recordStopRequested;
 
 // Records until options.forMs or a stop request. 0, or -1 after saying on standard error why the
-// trace could not be written.
+// trace could not be written (a pipe whose reader has gone included).
 int RecordSession(const RecordOptions& options, FILE* out);

@@ -1,8 +1,9 @@
 #include "calibrate_command.h"
 
+#include <stdarg.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <tinyxml2.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "daemon_startup.h"
 #include "finding.h"
+#include "input_file.h"
 #include "key_pars/key_pars.h"
 #include "layout_elements.h"
 #include "layout_file.h"
@@ -42,11 +44,31 @@ struct KeyReadings {
 
 // Everything one calibration finds, for the report and the written layout.
 struct Calibration {
+    std::string table;  // each group's keys, as printed
     Findings layout;
     Findings trace;
     std::vector<ThresholdEdit> edits;
-    std::vector<std::pair<int, int>> editedSlots;  // group and slot of each edit
     bool placed = true;
+};
+
+// Appends a line to the table.
+static void Row(std::string& table, const char* format, ...) __attribute__((format(printf, 2, 3)));
+static void Row(std::string& table, const char* format, ...) {
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    table += line;
+}
+
+// What the findings about one group call its keys: by slot alone, or with the group's number
+// where the slot alone does not tell (see KeyRef).
+struct GroupNames {
+    const GroupElements& e;
+    int g;
+    bool named;  // the trace's findings name the group: more than one group is calibrated
+    std::string Key(int k, bool trace) const { return KeyRef(e, g, k, trace && named); }
 };
 
 static tinyxml2::XMLDocument document;
@@ -80,7 +102,7 @@ static int NearestKey(int g, int keys, uint32_t low, uint32_t high) {
     return best != kNoKey && bestDistance <= static_cast<int>(kNearestKeyReach) ? best : kNoKey;
 }
 
-static std::string Describe(int key, const SteadyReading* s) {
+static std::string Describe(const GroupNames& n, int key, const SteadyReading* s) {
     char text[64];
     if (!s) return "the start or end of the recording";
     if (key == kRestItem) {
@@ -88,37 +110,41 @@ static std::string Describe(int key, const SteadyReading* s) {
     } else if (key == kNoKey) {
         snprintf(text, sizeof text, "0x%02x (no key)", s->low);
     } else {
-        snprintf(text, sizeof text, "0x%02x (key %d)", s->low, key);
+        snprintf(text, sizeof text, "0x%02x (%s)", s->low, n.Key(key, true).c_str());
     }
     return text;
 }
 
 // Samples between two steady readings that give a third key: two or three in a row are one or
 // two samples from a press the daemon would confirm.
-static void CheckTransit(int g, const int8_t owners[kReadings], const std::vector<ReadingRun>& runs,
-                         size_t from, size_t to, const SteadyReading* before, int beforeKey,
-                         const SteadyReading* after, int afterKey, Calibration& c) {
+static void CheckTransit(const GroupNames& n, const int8_t owners[kReadings],
+                         const std::vector<ReadingRun>& runs, size_t from, size_t to,
+                         const SteadyReading* before, int beforeKey, const SteadyReading* after,
+                         int afterKey, Calibration& c) {
+    const int g = n.g;
     int owner = -1;
     uint64_t count = 0;
     int line = 0;
     auto flush = [&]() {
         if (owner < 0 || owner == beforeKey || owner == afterKey || count < 2) return;
         const int t = Threshold(g, owner);
+        const std::string key = n.Key(owner, true);
         if (count >= kSteadySamples) {
             AddFinding(c.trace, line, kError,
-                       "between %s and %s the channel reads key %d's window 0x%02x-0x%02x for "
-                       "%llu samples: the daemon confirms a phantom press of key %d",
-                       Describe(beforeKey, before).c_str(), Describe(afterKey, after).c_str(),
-                       owner, WindowLow(t), t, static_cast<unsigned long long>(count), owner);
+                       "between %s and %s the channel reads %s's window 0x%02x-0x%02x for "
+                       "%llu samples: the daemon confirms a phantom press of %s",
+                       Describe(n, beforeKey, before).c_str(), Describe(n, afterKey, after).c_str(),
+                       key.c_str(), WindowLow(t), t, static_cast<unsigned long long>(count),
+                       key.c_str());
         } else {
             AddFinding(c.trace, line, kWarning,
-                       "between %s and %s the channel reads key %d's window 0x%02x-0x%02x for "
+                       "between %s and %s the channel reads %s's window 0x%02x-0x%02x for "
                        "%llu samples at %u ms: %llu sample%s more and the daemon confirms a "
-                       "phantom press of key %d",
-                       Describe(beforeKey, before).c_str(), Describe(afterKey, after).c_str(),
-                       owner, WindowLow(t), t, static_cast<unsigned long long>(count),
+                       "phantom press of %s",
+                       Describe(n, beforeKey, before).c_str(), Describe(n, afterKey, after).c_str(),
+                       key.c_str(), WindowLow(t), t, static_cast<unsigned long long>(count),
                        recording.periodMs, static_cast<unsigned long long>(kSteadySamples - count),
-                       kSteadySamples - count == 1 ? "" : "s", owner);
+                       kSteadySamples - count == 1 ? "" : "s", key.c_str());
         }
     };
     for (size_t i = from; i < to; ++i) {
@@ -164,16 +190,17 @@ static std::vector<WindowItem> Items(int g, int keys, const KeyReadings* seen,
     return items;
 }
 
-static std::string ItemName(const WindowItem& item, const KeyReadings* seen) {
-    char text[96];
+static std::string ItemName(const GroupNames& n, const WindowItem& item, const KeyReadings* seen) {
+    char text[128];
+    const std::string key = item.key >= 0 ? n.Key(item.key, false) : "";
     if (item.key == kRestItem) {
         snprintf(text, sizeof text, "the rest reading 0x%02x-0x%02x", item.threshold - item.width,
                  item.threshold);
     } else if (seen[item.key].presses == 0) {
-        snprintf(text, sizeof text, "key %d (never pressed, window kept at 0x%02x-0x%02x)",
-                 item.key, item.lowest - kWindowWidth, item.lowest);
+        snprintf(text, sizeof text, "%s (never pressed, window kept at 0x%02x-0x%02x)", key.c_str(),
+                 item.lowest - kWindowWidth, item.lowest);
     } else {
-        snprintf(text, sizeof text, "key %d (readings 0x%02x-0x%02x)", item.key, seen[item.key].low,
+        snprintf(text, sizeof text, "%s (readings 0x%02x-0x%02x)", key.c_str(), seen[item.key].low,
                  seen[item.key].high);
     }
     return text;
@@ -183,41 +210,76 @@ static int ItemLine(const GroupElements& e, const WindowItem& item) {
     return LineOf(item.key >= 0 ? e.keys[item.key] : nullptr, e.group);
 }
 
-static void ReportKey(int g, int k, const GroupElements& e, const KeyReadings& r, int proposed,
-                      bool quiet, Calibration& c) {
+// Where a key's readings lie in what gives the key: distances to the window's lower and upper
+// edge (the lower one -1 where readings 0 to 5 carry key 0 whatever its window), and the upper
+// edge itself. Called only for keys whose every reading gives the key, so neither is negative.
+struct Margins {
+    int below;
+    int above;
+    int upperEdge;
+};
+
+static Margins MarginsOf(int g, int k, const KeyReadings& r) {
     const int t = Threshold(g, k);
-    const int line = LineOf(e.keys[k], e.group);
+    const int high = static_cast<int>(r.high);
+    if (k == 0 && r.low <= kKeyZeroFloor) {
+        // Readings 0 to 5 give key 0; above them the key's readings go on only where its window
+        // joins them.
+        const bool joined =
+            t >= kWindowWidth && WindowLow(t) <= static_cast<int>(kKeyZeroFloor) + 1;
+        const int edge = high <= static_cast<int>(kKeyZeroFloor) && !joined
+                             ? static_cast<int>(kKeyZeroFloor)
+                             : std::max(t, static_cast<int>(kKeyZeroFloor));
+        return {-1, edge - high, edge};
+    }
+    return {static_cast<int>(r.low) - WindowLow(t), t - high, t};
+}
+
+static void ReportKey(const GroupNames& n, int k, const KeyReadings& r, int proposed, bool quiet,
+                      Calibration& c) {
+    const int g = n.g;
+    const int t = Threshold(g, k);
+    const int line = LineOf(n.e.keys[k], n.e.group);
+    const std::string key = n.Key(k, false);
     char window[16] = "none";
     if (t >= kWindowWidth) snprintf(window, sizeof window, "0x%02x-0x%02x", WindowLow(t), t);
     char readings[24] = "-";
     char margins[24] = "-";
     if (r.presses == 0) {
         AddFinding(c.layout, line, kWarning,
-                   "key %d is never pressed in the recording: its threshold is kept", k);
+                   "%s is never pressed in the recording: its threshold is kept", key.c_str());
     } else if (r.lostPresses > 0) {
         snprintf(readings, sizeof readings, "0x%02x-0x%02x", r.low, r.high);
         snprintf(margins, sizeof margins, "outside");
         AddFinding(c.layout, line, kError,
-                   "key %d: %u of its %u presses read outside its window %s (readings "
+                   "%s: %u of its %u presses read outside its window %s (readings "
                    "0x%02x-0x%02x): the daemon gives those readings to no key or another, so "
                    "presses are lost",
-                   k, r.lostPresses, r.presses, window, r.low, r.high);
+                   key.c_str(), r.lostPresses, r.presses, window, r.low, r.high);
     } else {
         snprintf(readings, sizeof readings, "0x%02x-0x%02x", r.low, r.high);
-        const bool floor = k == 0 && r.low <= kKeyZeroFloor;
-        const int below = floor ? kWindowWidth : static_cast<int>(r.low) - WindowLow(t);
-        const int above = t - static_cast<int>(r.high);
-        if (floor)
-            snprintf(margins, sizeof margins, "-, %d", above);
-        else
-            snprintf(margins, sizeof margins, "%d, %d", below, above);
-        if (std::min(below, above) < kSafeMargin) {
-            const bool low = below < above;
+        const Margins m = MarginsOf(g, k, r);
+        if (m.below < 0) {
+            snprintf(margins, sizeof margins, "-, %d", m.above);
+        } else {
+            snprintf(margins, sizeof margins, "%d, %d", m.below, m.above);
+        }
+        const bool low = m.below >= 0 && m.below < m.above;
+        const int margin = low ? m.below : m.above;
+        if (margin < kSafeMargin) {
+            char edge[64];
+            if (low) {
+                snprintf(edge, sizeof edge, "its window's lower edge 0x%02x", WindowLow(t));
+            } else if (m.upperEdge == t) {
+                snprintf(edge, sizeof edge, "its window's upper edge 0x%02x", t);
+            } else {
+                snprintf(edge, sizeof edge, "0x%02x, the highest reading that gives key 0",
+                         m.upperEdge);
+            }
             AddFinding(c.layout, line, kWarning,
-                       "key %d's readings 0x%02x-0x%02x come within %d count%s of its window's "
-                       "%s edge 0x%02x: resistor tolerance and temperature will cross it",
-                       k, r.low, r.high, low ? below : above, (low ? below : above) == 1 ? "" : "s",
-                       low ? "lower" : "upper", low ? WindowLow(t) : t);
+                       "%s's readings 0x%02x-0x%02x come within %d count%s of %s: resistor "
+                       "tolerance and temperature will cross it",
+                       key.c_str(), r.low, r.high, margin, margin == 1 ? "" : "s", edge);
         }
     }
     char proposal[32] = "kept";
@@ -228,14 +290,20 @@ static void ReportKey(int g, int k, const GroupElements& e, const KeyReadings& r
                  proposed);
     }
     if (!quiet) {
-        printf("  %-3d %-5d %-10s %-8u %-11s %-9s %s\n", k, line, window, r.presses, readings,
-               margins, proposal);
+        Row(c.table, "  %-3d %-5d %-10s %-8u %-11s %-9s %s\n", k, line, window, r.presses, readings,
+            margins, proposal);
     }
 }
 
+// Readings of a 32-bit channel compared without overflow: a reading near 0xffffffff (no key) is
+// as far from the rest as any other.
+static bool Near(uint32_t a, uint32_t b) {
+    return static_cast<uint64_t>(a) + kSteadyBand >= b &&
+           static_cast<uint64_t>(b) + kSteadyBand >= a;
+}
+
 static bool SameLevel(const SteadyReading& a, const SteadyReading& b) {
-    return a.low + kSteadyBand >= b.low && b.low + kSteadyBand >= a.low &&
-           a.high + kSteadyBand >= b.high && b.high + kSteadyBand >= a.high;
+    return Near(a.low, b.low) && Near(a.high, b.high);
 }
 
 // The reading of the panel at rest. A recording begins and ends with the panel at rest, even
@@ -256,8 +324,7 @@ static SteadyReading RestReading(const std::vector<SteadyReading>& steady) {
     uint32_t bestLow = first.low;
     for (auto from = samplesFrom.begin(); from != samplesFrom.end(); ++from) {
         uint64_t total = 0;
-        for (auto it = from; it != samplesFrom.end() && it->first <= from->first + kSteadyBand;
-             ++it) {
+        for (auto it = from; it != samplesFrom.end() && Near(it->first, from->first); ++it) {
             total += it->second;
         }
         if (total > best) {
@@ -269,13 +336,37 @@ static SteadyReading RestReading(const std::vector<SteadyReading>& steady) {
     rest.low = bestLow;
     rest.high = bestLow;
     for (const SteadyReading& s : steady) {
-        if (s.low >= bestLow && s.low <= bestLow + kSteadyBand)
-            rest.high = std::max(rest.high, s.high);
+        if (s.low >= bestLow && Near(s.low, bestLow)) rest.high = std::max(rest.high, s.high);
     }
     return rest;
 }
 
-static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibration& c) {
+// The longest run of consecutive samples of the steady stretch that key k's window holds, and
+// the trace line where it begins.
+static uint64_t SamplesInWindow(const int8_t owners[kReadings], const std::vector<ReadingRun>& runs,
+                                const SteadyReading& s, int k, int& line) {
+    uint64_t longest = 0;
+    uint64_t count = 0;
+    int start = 0;
+    for (size_t j = s.firstRun; j < s.endRun; ++j) {
+        const ReadingRun& r = runs[j];
+        if (r.failed || r.reading >= kReadings || owners[r.reading] != k) {
+            count = 0;
+            continue;
+        }
+        if (count == 0) start = r.line;
+        count += r.samples;
+        if (count > longest) {
+            longest = count;
+            line = start;
+        }
+    }
+    return longest;
+}
+
+static void CalibrateGroup(const GroupNames& n, bool quiet, Calibration& c) {
+    const int g = n.g;
+    const GroupElements& e = n.e;
     const KeyArry& group = keyGroups[g];
     const std::vector<ReadingRun>& runs = recording.channels[group.channel_id];
     const int groupLine = LineOf(e.group);
@@ -301,7 +392,8 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
     uint32_t presses = 0;
     for (size_t i = 0; i < steady.size(); ++i) {
         const SteadyReading& s = steady[i];
-        if (s.low + kSteadyBand >= rest.low && s.high <= rest.high + kSteadyBand) {
+        if (uint64_t{s.low} + kSteadyBand >= rest.low &&
+            uint64_t{s.high} <= uint64_t{rest.high} + kSteadyBand) {
             keyOf[i] = kRestItem;
             continue;
         }
@@ -329,22 +421,28 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
     }
     // One key's press running straight into another key's window, the panel never resting
     // between: the daemon confirms both, though only the first was pressed (a contact sliding).
+    // Only four samples in a row in the other key's window confirm it; a stretch that is merely
+    // nearest to that key is not cited.
     for (size_t i = 1; i < steady.size(); ++i) {
         const int from = keyOf[i - 1];
         const int to = keyOf[i];
         if (from < 0 || to < 0 || from == to) continue;
+        int line = steady[i].line;
+        const uint64_t inWindow = SamplesInWindow(owners, runs, steady[i], to, line);
+        if (inWindow < kSteadySamples) continue;
         const int t = Threshold(g, to);
-        AddFinding(c.trace, steady[i].line, kWarning,
-                   "key %d's press (0x%02x) runs into key %d's window 0x%02x-0x%02x for %llu "
-                   "samples without the panel coming to rest: the daemon reports key %d too, a "
+        AddFinding(c.trace, line, kWarning,
+                   "%s's press (0x%02x) runs into %s's window 0x%02x-0x%02x for %llu "
+                   "samples without the panel coming to rest: the daemon reports %s too, a "
                    "phantom press unless it was pressed",
-                   from, steady[i - 1].low, to, WindowLow(t), t,
-                   static_cast<unsigned long long>(steady[i].samples), to);
+                   n.Key(from, true).c_str(), steady[i - 1].low, n.Key(to, true).c_str(),
+                   WindowLow(t), t, static_cast<unsigned long long>(inWindow),
+                   n.Key(to, true).c_str());
     }
     for (size_t i = 0; i <= steady.size(); ++i) {
         const SteadyReading* before = i > 0 ? &steady[i - 1] : nullptr;
         const SteadyReading* after = i < steady.size() ? &steady[i] : nullptr;
-        CheckTransit(g, owners, runs, before ? before->endRun : 0,
+        CheckTransit(n, owners, runs, before ? before->endRun : 0,
                      after ? after->firstRun : runs.size(), before,
                      before ? keyOf[i - 1] : kRestItem, after, after ? keyOf[i] : kRestItem, c);
     }
@@ -362,15 +460,14 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
         char restText[32];
         snprintf(restText, sizeof restText, rest.low == rest.high ? "0x%02x" : "0x%02x-0x%02x",
                  rest.low, rest.high);
-        printf("ADC group %d: channel %u, rest reading %s, %u presses\n", g, group.channel_id,
-               restText, presses);
-        printf("  key line  window     presses  readings    margins   proposed threshold\n");
+        Row(c.table, "ADC group %d: channel %u, rest reading %s, %u presses\n", g, group.channel_id,
+            restText, presses);
+        Row(c.table, "  key line  window     presses  readings    margins   proposed threshold\n");
     }
     for (int k = 0; k < keys; ++k) {
-        ReportKey(g, k, e, seen[k], proposed[k], quiet, c);
+        ReportKey(n, k, seen[k], proposed[k], quiet, c);
         if (placed && seen[k].presses > 0 && proposed[k] != Threshold(g, k) && e.keys[k]) {
-            c.edits.push_back({e.keys[k], static_cast<uint8_t>(proposed[k])});
-            c.editedSlots.push_back({g, k});
+            c.edits.push_back({e.keys[k], static_cast<uint8_t>(proposed[k]), g, k});
         }
     }
     for (const std::pair<int, int>& p : conflicts) {
@@ -379,47 +476,22 @@ static void CalibrateGroup(int g, const GroupElements& e, bool quiet, Calibratio
         const int line = ItemLine(e, a.key >= 0 ? a : b);
         if (p.first == p.second) {
             AddFinding(c.layout, line, kError, "%s: no 16-count window up to 0xff holds them all",
-                       ItemName(a, seen).c_str());
+                       ItemName(n, a, seen).c_str());
         } else {
             AddFinding(c.layout, line, kError,
                        "%s and %s cannot be told apart with 16-count windows that do not overlap",
-                       ItemName(a, seen).c_str(), ItemName(b, seen).c_str());
+                       ItemName(n, a, seen).c_str(), ItemName(n, b, seen).c_str());
         }
     }
 }
 
-// The written text must give the daemon exactly the proposed thresholds.
-static bool WrittenAsProposed(const std::vector<char>& text, const Calibration& c) {
-    tinyxml2::XMLDocument written;
-    if (written.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) return false;
-    LayoutElements elements;
-    Findings ignored;
-    WalkLayout(written, elements, ignored);
-    for (size_t i = 0; i < c.edits.size(); ++i) {
-        const tinyxml2::XMLElement* e =
-            elements.adc[c.editedSlots[i].first].keys[c.editedSlots[i].second];
-        const char* value = e ? e->Attribute("KeyThreshold") : nullptr;
-        if (!value || (strtoul(value, nullptr, 16) & 0xFFu) != c.edits[i].threshold) return false;
-    }
-    return true;
-}
-
-static int Write(const CalibrateOptions& options, const Calibration& c) {
+static int Write(const CalibrateOptions& options, const std::string& layout, const Calibration& c) {
     if (!c.placed) {
         fprintf(stderr, "keypad-tool: %s not written: no thresholds keep every key apart\n",
                 options.writePath);
         return -2;
     }
-    std::vector<char> text;
-    if (EditThresholds(options.layout, c.edits, text) != 0) return -1;
-    if (!WrittenAsProposed(text, c)) {
-        fprintf(stderr,
-                "keypad-tool: %s not written: the edited text does not read back as "
-                "proposed\n",
-                options.writePath);
-        return -1;
-    }
-    if (WriteOutputFile(options.writePath, text.data(), text.size()) != 0) return -1;
+    if (WriteThresholds(options.layout, layout, c.edits, options.writePath) != 0) return -1;
     if (!options.quiet) {
         printf("Wrote %s: %zu threshold%s changed, every other byte as in %s\n", options.writePath,
                c.edits.size(), c.edits.size() == 1 ? "" : "s", options.layout);
@@ -427,28 +499,29 @@ static int Write(const CalibrateOptions& options, const Calibration& c) {
     return 0;
 }
 
-int RunCalibrate(const CalibrateOptions& options) {
-    if (LoadLayoutFile(options.layout, document) != 0) return 2;
-    if (ReadRecording(options.trace, recording) != 0) return 2;
+int CalibrateText(const CalibrateOptions& options, const std::string& layout,
+                  const std::string& trace) {
+    if (ParseLayoutText(options.layout, layout, document) != 0) return 2;
+    TraceProblem problem = {0, nullptr};
+    if (ReadRecording(trace, recording, problem) != 0) {
+        fprintf(stderr, "%s:%ld: error: %s\n", options.trace, problem.line, problem.why);
+        return 2;
+    }
     LayoutElements elements;
     Findings ignored;  // check reports on the layout itself
     WalkLayout(document, elements, ignored);
-    if (StartDaemonOnLayout(options.layout) != 0) {
+    if (StartDaemonOnLayout(layout) != 0) {
         fprintf(stderr,
                 "keypad-tool: the daemon reads no key from %s (keypad-tool check says why)\n",
                 options.layout);
         return 2;
     }
-    if (!options.quiet) {
-        printf("calibrate of %s (a sample every %u ms, %.1f s) on %s\n", options.trace,
-               recording.periodMs, recording.endMs / 1000.0, options.layout);
-    }
     Calibration c;
     int groups = 0;
+    for (const KeyArry& group : keyGroups) groups += group.enable != 0;
     for (int g = 0; g < kAdcGroupCount; ++g) {
-        if (keyGroups[g].enable == 0) continue;
-        ++groups;
-        CalibrateGroup(g, elements.adc[g], options.quiet, c);
+        if (keyGroups[g].enable != 0)
+            CalibrateGroup({elements.adc[g], g, groups > 1}, options.quiet, c);
     }
     if (groups == 0) {
         AddFinding(c.layout, LineOf(elements.root), kError, "no ADC key group is enabled");
@@ -457,17 +530,41 @@ int RunCalibrate(const CalibrateOptions& options) {
     SortFindings(c.trace);
     const int errors = CountFindings(c.layout, kError) + CountFindings(c.trace, kError);
     const int warnings = CountFindings(c.layout, kWarning) + CountFindings(c.trace, kWarning);
-    if (!options.quiet) printf(errors + warnings == 0 ? "Findings: none\n" : "Findings:\n");
+    if (!options.quiet) {
+        printf("calibrate of %s (a sample every %u ms, %.1f s) on %s\n%s", options.trace,
+               recording.periodMs, recording.endMs / 1000.0, options.layout, c.table.c_str());
+        printf(errors + warnings == 0 ? "Findings: none\n" : "Findings:\n");
+    }
     PrintFindings(stdout, options.layout, c.layout);
     PrintFindings(stdout, options.trace, c.trace);
     if (!options.quiet && errors + warnings > 0) {
         printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
                warnings == 1 ? "" : "s");
     }
-    if (options.writePath && Write(options, c) == -1) return 2;
+    if (options.writePath && Write(options, layout, c) == -1) return 2;
     if (!options.writePath && !options.quiet && !c.edits.empty() && c.placed) {
         printf(
             "keypad-tool calibrate --write OUT writes the layout with the proposed thresholds\n");
     }
     return errors > 0 ? 1 : 0;
+}
+
+// Whether two paths name one file (through links as well).
+static bool SameFile(const char* a, const char* b) {
+    struct stat x;
+    struct stat y;
+    return stat(a, &x) == 0 && stat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+int RunCalibrate(const CalibrateOptions& options) {
+    if (options.writePath && SameFile(options.writePath, options.trace)) {
+        fprintf(stderr, "keypad-tool: %s is the recording: the layout is not written over it\n",
+                options.writePath);
+        return 2;
+    }
+    std::string layout;
+    std::string trace;
+    if (ReadInputFile(options.layout, layout) != 0) return 2;
+    if (ReadInputFile(options.trace, trace) != 0) return 2;
+    return CalibrateText(options, layout, trace);
 }

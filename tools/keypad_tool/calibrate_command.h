@@ -2,6 +2,8 @@
 // the layout's thresholds fit the panel's real readings, and thresholds that fit them better.
 #pragma once
 
+#include <string>
+
 struct CalibrateOptions {
     const char* layout;
     const char* trace;
@@ -9,5 +11,10 @@ struct CalibrateOptions {
     bool quiet;             // findings only
 };
 
-// 0 clean (or warnings only), 1 errors, 2 when the layout or the recording cannot be read.
+// 0 clean (or warnings only), 1 errors, 2 when the layout or the recording cannot be read or OUT
+// cannot be written. Each input is read once, so pipes work as files do.
 int RunCalibrate(const CalibrateOptions& options);
+// The same on a layout and a recording already in memory; the options' names only label the
+// output (and writePath, when set, is written).
+int CalibrateText(const CalibrateOptions& options, const std::string& layout,
+                  const std::string& trace);

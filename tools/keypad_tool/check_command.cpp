@@ -5,6 +5,7 @@
 
 #include "daemon_startup.h"
 #include "finding.h"
+#include "input_file.h"
 #include "layout_checks.h"
 #include "layout_elements.h"
 #include "layout_file.h"
@@ -13,22 +14,25 @@
 // The document must outlive the findings' element pointers: it lives as long as the process.
 static tinyxml2::XMLDocument document;
 
-int FindLayoutProblems(const char* file, LayoutElements& elements, Findings& findings) {
+int FindLayoutProblems(const char* name, const std::string& text, LayoutElements& elements,
+                       Findings& findings) {
     findings.clear();
-    if (LoadLayoutFile(file, document) != 0) return -1;
+    if (ParseLayoutText(name, text, document) != 0) return -1;
     WalkLayout(document, elements, findings);
-    // The records come from the daemon's own reading of the file; a root it rejects leaves
+    // The records come from the daemon's own reading of the same bytes; a root it rejects leaves
     // them all off, and the walk has said why.
-    StartDaemonOnLayout(file);
+    StartDaemonOnLayout(text);
     CheckLayout(elements, findings);
     SortFindings(findings);
     return 0;
 }
 
 int RunCheck(const CheckOptions& options) {
+    std::string text;
+    if (ReadInputFile(options.file, text) != 0) return 2;
     Findings findings;
     LayoutElements elements;
-    if (FindLayoutProblems(options.file, elements, findings) != 0) return 2;
+    if (FindLayoutProblems(options.file, text, elements, findings) != 0) return 2;
 
     const int errors = CountFindings(findings, kError);
     const int warnings = CountFindings(findings, kWarning);

@@ -61,12 +61,12 @@ static void Restore(const DaemonGlobals& g) {
     ResetAdcScanner();
 }
 
-int StartDaemonOnLayout(const char* path) {
+int StartDaemonOnLayout(const std::string& text) {
     static const DaemonGlobals atProcessStart = Capture();
     Restore(atProcessStart);
     ResetReplayBoard();
     ResetVirtualDevices(nullptr, nullptr);
-    if (SetBoardLayoutPath(path) != 0) return -1;
+    if (SetBoardLayoutText(text) != 0) return -1;
 
     // The order of main(): LSADC driver, layout and controller, (virtual keyboard,) power-key
     // wake-up, GPIO keys.

@@ -95,8 +95,9 @@ static int ParseOptions(int argc, char** argv, KeymapOptions& options) {
 // replay engine to drive. 0, or 2 after saying why.
 static int StartOnLayout(const char* layout) {
     tinyxml2::XMLDocument document;
-    if (LoadLayoutFile(layout, document) != 0) return 2;
-    if (ReplayBegin(layout, 0, nullptr, nullptr) != 0) {
+    std::string text;
+    if (LoadLayoutFile(layout, text, document) != 0) return 2;
+    if (ReplayBegin(text, 0, nullptr, nullptr) != 0) {
         fprintf(stderr,
                 "keypad-tool: the daemon reads no key from %s (keypad-tool check says why)\n",
                 layout);

@@ -6,7 +6,8 @@
 //
 //   keypad-tool check [--quiet] [--strict] [FILE]
 //   keypad-tool replay [--period-ms N] FILE TRACE
-//   keypad-tool record [--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]... [OUT]
+//   keypad-tool record [--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]...
+//                      [--force] [OUT]
 //   keypad-tool watch [--period-ms N] [LAYOUT]
 //   keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE
 //   keypad-tool ladder [--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT LADDER
@@ -14,10 +15,10 @@
 //                      [--adc-error C]
 //   keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... LAYOUT
 //
+// Every command reads each of its inputs once, whole, so a pipe or /dev/stdin serves as a file.
 // Exit status: 0 fine; 1 the layout has errors (check, calibrate; with --strict, warnings too);
 // 2 a file cannot be read, is not XML, a trace line is malformed, or the command line is wrong.
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -29,102 +30,134 @@
 #include "key_pars/key_pars.h"
 #include "keymap_command.h"
 #include "ladder_command.h"
+#include "period_option.h"
 #include "recorder_process.h"
 #include "replay_command.h"
 #include "watch_command.h"
 
-static int Usage() {
-    fprintf(stderr,
-            "usage: keypad-tool check [--quiet] [--strict] [FILE]\n"
-            "       keypad-tool replay [--period-ms N] FILE TRACE\n"
-            "       keypad-tool record [--period-ms N] [--for SECONDS] [--channel C]... "
-            "[--gpio LINE]... [OUT]\n"
-            "       keypad-tool watch [--period-ms N] [LAYOUT]\n"
-            "       keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE\n"
-            "       keypad-tool ladder [--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT "
-            "LADDER\n"
-            "       keypad-tool ladder --design KEYS [--tolerance P%%] [--series E12|E24|E48|E96] "
-            "[--pull-up R] [--adc-error C]\n"
-            "       keypad-tool keymap [--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... "
-            "LAYOUT\n"
-            "FILE and LAYOUT default to the layout the daemon opens on the board in "
-            "$SIM_BOARD_DIR.\n");
-    return 2;
+// What the command line gives a command after its name.
+struct Arguments {
+    bool quiet = false;
+    bool strict = false;
+    uint32_t periodMs = 0;  // --period-ms; 0: not given
+    const char* writePath = nullptr;
+    std::vector<const char*> files;
+    std::vector<std::string> all;  // every argument, as given
+};
+
+// The options a command takes. kPassOn: the rest goes on to another program, which checks it.
+enum Options { kQuiet = 1, kStrict = 2, kPeriod = 4, kWrite = 8, kPassOn = 16 };
+
+// False on an option the command does not take or a value that is missing or bad. --period-ms
+// has one rule for every command: a whole number of milliseconds from 1 to 60000.
+static bool Parse(int argc, char** argv, int options, Arguments& a) {
+    for (int i = 2; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        a.all.push_back(arg);
+        if ((options & kQuiet) && strcmp(arg, "--quiet") == 0) {
+            a.quiet = true;
+        } else if ((options & kStrict) && strcmp(arg, "--strict") == 0) {
+            a.strict = true;
+        } else if ((options & kPeriod) && strcmp(arg, "--period-ms") == 0) {
+            if (!value || !ParsePeriodMs(value, a.periodMs)) return false;
+            a.all.push_back(argv[++i]);
+        } else if ((options & kWrite) && strcmp(arg, "--write") == 0 && value) {
+            a.writePath = argv[++i];
+        } else if (arg[0] == '-' && arg[1] != '\0' && !(options & kPassOn)) {
+            return false;
+        } else {
+            a.files.push_back(arg);
+        }
+    }
+    return true;
 }
 
-static bool ParsePeriod(const char* text, uint32_t& period) {
-    char* end = nullptr;
-    unsigned long value = strtoul(text, &end, 10);
-    if (end == text || *end != '\0' || text[0] == '-' || value > 60000) return false;
-    period = static_cast<uint32_t>(value);
-    return true;
+// The layout the daemon opens: the board's customisation lookup finds it under cfg/.
+static std::string BoardLayout() { return SimBoardPath("cfg/" + keyPadPath); }
+
+static int Check(const Arguments& a) {
+    if (a.files.size() > 1) return -1;
+    const std::string file = a.files.empty() ? BoardLayout() : a.files[0];
+    return RunCheck({file.c_str(), a.quiet, a.strict});
+}
+
+static int Replay(const Arguments& a) {
+    if (a.files.size() != 2) return -1;
+    return RunReplay({a.files[0], a.files[1], a.periodMs});
 }
 
 // Recording needs the real board, so keypad-record does it; the board's own conversion period
 // is the default here, where the simulated board states it.
-static int Record(int argc, char** argv) {
-    std::vector<std::string> args(argv + 2, argv + argc);
-    bool periodGiven = false;
-    for (const std::string& a : args) periodGiven |= a == "--period-ms";
+static int Record(const Arguments& a) {
+    std::vector<std::string> args = a.all;
     const unsigned period = BoardPeriodMs();
-    if (!periodGiven && period != 0 && period <= 60000) {
+    if (a.periodMs == 0 && period != 0) {
         args.insert(args.begin(), {"--period-ms", std::to_string(period)});
     }
     return ExecRecorder(args);
 }
 
+static int Watch(const Arguments& a) {
+    if (a.files.size() > 1) return -1;
+    const std::string layout = a.files.empty() ? BoardLayout() : a.files[0];
+    return RunWatch({layout.c_str(), a.periodMs});
+}
+
+static int Calibrate(const Arguments& a) {
+    if (a.files.size() != 2) return -1;
+    return RunCalibrate({a.files[0], a.files[1], a.writePath, a.quiet});
+}
+
+// ladder and keymap read their own options from every argument given.
+static int PassOn(int (*run)(int, char**), const Arguments& a) {
+    std::vector<char*> args;
+    for (const std::string& arg : a.all) args.push_back(const_cast<char*>(arg.c_str()));
+    return run(static_cast<int>(args.size()), args.data());
+}
+
+static int Ladder(const Arguments& a) { return PassOn(RunLadder, a); }
+static int Keymap(const Arguments& a) { return PassOn(RunKeymap, a); }
+
+struct Command {
+    const char* name;
+    int options;
+    int (*run)(const Arguments&);  // -1: the command line is wrong
+    const char* usage;
+};
+
+static const Command kCommands[] = {
+    {"check", kQuiet | kStrict, Check, "[--quiet] [--strict] [FILE]"},
+    {"replay", kPeriod, Replay, "[--period-ms N] FILE TRACE"},
+    {"record", kPeriod | kPassOn, Record,
+     "[--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]... [--force] [OUT]"},
+    {"watch", kPeriod, Watch, "[--period-ms N] [LAYOUT]"},
+    {"calibrate", kWrite | kQuiet, Calibrate, "[--write OUT] [--quiet] LAYOUT TRACE"},
+    {"ladder", kPassOn, Ladder,
+     "[--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT LADDER\n"
+     "       keypad-tool ladder --design KEYS [--tolerance P%] [--series E12|E24|E48|E96] "
+     "[--pull-up R] [--adc-error C]"},
+    {"keymap", kPassOn, Keymap, "[--kl-dir DIR]... [--write-kl OUT] [--map CODE=LABEL]... LAYOUT"},
+};
+
+static int Usage() {
+    const char* lead = "usage:";
+    for (const Command& c : kCommands) {
+        fprintf(stderr, "%-6s keypad-tool %s %s\n", lead, c.name, c.usage);
+        lead = "";
+    }
+    fprintf(stderr,
+            "FILE and LAYOUT default to the layout the daemon opens on the board in "
+            "$SIM_BOARD_DIR; N is 1 to 60000.\n");
+    return 2;
+}
+
 int main(int argc, char** argv) {
-    if (argc < 2) return Usage();
-    const std::string command = argv[1];
-    if (command == "record") return Record(argc, argv);
-    if (command == "ladder") return RunLadder(argc - 2, argv + 2);
-    if (command == "keymap") return RunKeymap(argc - 2, argv + 2);
-    const char* files[2] = {nullptr, nullptr};
-    int fileCount = 0;
-    CheckOptions check = {nullptr, false, false};
-    ReplayOptions replay = {nullptr, nullptr, 0};
-    CalibrateOptions calibrate = {nullptr, nullptr, nullptr, false};
-    uint32_t period = 0;
-    for (int i = 2; i < argc; ++i) {
-        const char* arg = argv[i];
-        const bool quietOk = command == "check" || command == "calibrate";
-        const bool periodOk = command == "replay" || command == "watch";
-        if (quietOk && strcmp(arg, "--quiet") == 0) {
-            check.quiet = calibrate.quiet = true;
-        } else if (command == "check" && strcmp(arg, "--strict") == 0) {
-            check.strict = true;
-        } else if (periodOk && strcmp(arg, "--period-ms") == 0 && i + 1 < argc) {
-            if (!ParsePeriod(argv[++i], period)) return Usage();
-        } else if (command == "calibrate" && strcmp(arg, "--write") == 0 && i + 1 < argc) {
-            calibrate.writePath = argv[++i];
-        } else if (arg[0] == '-' && arg[1] != '\0') {
-            return Usage();
-        } else if (fileCount < 2) {
-            files[fileCount++] = arg;
-        } else {
-            return Usage();
-        }
-    }
-    // The board's customisation lookup finds the layout under cfg/.
-    const std::string onBoard = SimBoardPath("cfg/" + keyPadPath);
-    if (command == "check" && fileCount <= 1) {
-        check.file = fileCount == 1 ? files[0] : onBoard.c_str();
-        return RunCheck(check);
-    }
-    if (command == "replay" && fileCount == 2) {
-        replay.file = files[0];
-        replay.trace = files[1];
-        replay.periodMs = period;
-        return RunReplay(replay);
-    }
-    if (command == "watch" && fileCount <= 1) {
-        WatchOptions watch = {fileCount == 1 ? files[0] : onBoard.c_str(), period};
-        return RunWatch(watch);
-    }
-    if (command == "calibrate" && fileCount == 2) {
-        calibrate.layout = files[0];
-        calibrate.trace = files[1];
-        return RunCalibrate(calibrate);
+    for (const Command& c : kCommands) {
+        if (argc < 2 || strcmp(argv[1], c.name) != 0) continue;
+        Arguments arguments;
+        const int status = Parse(argc, argv, c.options, arguments) ? c.run(arguments) : -1;
+        return status < 0 ? Usage() : status;
     }
     return Usage();
 }

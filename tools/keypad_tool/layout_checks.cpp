@@ -54,14 +54,14 @@ static void CheckReach(int g, const GroupElements& e, Findings& findings) {
         if (threshold < kWindow) {
             if (owned > 0) {
                 AddFinding(findings, line, kWarning,
-                           "KeyThreshold 0x%02x is below 0x10, so key %d has no window: only the "
+                           "KeyThreshold 0x%02x is below 0x10, so %s has no window: only the "
                            "readings 0x00-0x05, which always give key 0, reach it",
-                           threshold, n);
+                           threshold, KeyRef(e, g, n).c_str());
             } else {
                 AddFinding(findings, line, kError,
-                           "KeyThreshold 0x%02x is below 0x10: key %d has no window and is never "
+                           "KeyThreshold 0x%02x is below 0x10: %s has no window and is never "
                            "reached",
-                           threshold, n);
+                           threshold, KeyRef(e, g, n).c_str());
             }
             continue;
         }
@@ -69,13 +69,13 @@ static void CheckReach(int g, const GroupElements& e, Findings& findings) {
         std::string taken = Runs(owners, low, threshold, n);
         if (owned == 0) {
             AddFinding(findings, line, kError,
-                       "key %d is never reached: its window 0x%02x-0x%02x lies under earlier "
+                       "%s is never reached: its window 0x%02x-0x%02x lies under earlier "
                        "keys: %s",
-                       n, low, threshold, taken.c_str());
+                       KeyRef(e, g, n).c_str(), low, threshold, taken.c_str());
         } else if (!taken.empty()) {
             AddFinding(findings, line, kWarning,
-                       "key %d's window 0x%02x-0x%02x overlaps earlier keys: %s", n, low, threshold,
-                       taken.c_str());
+                       "%s's window 0x%02x-0x%02x overlaps earlier keys: %s",
+                       KeyRef(e, g, n).c_str(), low, threshold, taken.c_str());
         }
     }
 }
@@ -111,7 +111,7 @@ static void CheckCode(const char* field, uint32_t code, bool gpio, int line, Fin
 }
 
 // KeyLevelNum against the keys given. -1 when the group can match no key at all.
-static int CheckLevels(const char* what, const GroupElements& e, uint8_t levels, bool gpio,
+static int CheckLevels(const char* what, int g, const GroupElements& e, uint8_t levels, bool gpio,
                        Findings& findings) {
     const int line = LineOf(e.levels, e.group);
     if (levels > kKeySlots && gpio) {
@@ -139,8 +139,8 @@ static int CheckLevels(const char* what, const GroupElements& e, uint8_t levels,
     for (int n = levels; n < kKeySlots && !gpio; ++n) {
         if (e.keys[n]) {
             AddFinding(findings, e.keys[n]->GetLineNum(), kError,
-                       "key %d lies beyond KeyLevelNum %u (line %d): it is never matched", n,
-                       levels, line);
+                       "%s lies beyond KeyLevelNum %u (line %d): it is never matched",
+                       KeyRef(e, g, n).c_str(), levels, line);
         }
     }
     if (given < levels) {
@@ -152,8 +152,9 @@ static int CheckLevels(const char* what, const GroupElements& e, uint8_t levels,
     return 0;
 }
 
-static void CheckLongPress(const KeyArry& group, int n, const tinyxml2::XMLElement& key,
-                           Findings& findings) {
+static void CheckLongPress(int g, const GroupElements& e, int n, Findings& findings) {
+    const KeyArry& group = keyGroups[g];
+    const tinyxml2::XMLElement& key = *e.keys[n];
     CheckCode("KeyCode", group.KeyCode[n], false, key.GetLineNum(), findings);
     if (group.LongKeyCode[n] != 0) {
         CheckCode("LongKeyCode", group.LongKeyCode[n], false, key.GetLineNum(), findings);
@@ -161,9 +162,9 @@ static void CheckLongPress(const KeyArry& group, int n, const tinyxml2::XMLEleme
     }
     if (group.keyState[n].Repeat) {
         AddFinding(findings, key.GetLineNum(), kWarning,
-                   "Repeat has no effect without a LongKeyCode: key %d goes down and up as it "
+                   "Repeat has no effect without a LongKeyCode: %s goes down and up as it "
                    "is pressed",
-                   n);
+                   KeyRef(e, g, n).c_str());
     }
     if (key.Attribute("LongKeyDuration")) {
         AddFinding(findings, key.GetLineNum(), kWarning,
@@ -189,10 +190,10 @@ static void CheckAdcGroup(int g, const GroupElements& e, Findings& findings) {
                        h, g, group.channel_id);
         }
     }
-    if (CheckLevels(what, e, group.KeyLevelNum, false, findings) < 0) return;
+    if (CheckLevels(what, g, e, group.KeyLevelNum, false, findings) < 0) return;
     CheckReach(g, e, findings);
     for (int n = 0; n < Slots(group.KeyLevelNum); ++n) {
-        if (e.keys[n]) CheckLongPress(group, n, *e.keys[n], findings);
+        if (e.keys[n]) CheckLongPress(g, e, n, findings);
     }
 }
 
@@ -208,7 +209,7 @@ static void CheckGpio(const GroupElements& e, Findings& findings) {
                    sampled.size() > 1 ? "s" : "", sampled.c_str(),
                    sampled.size() > 1 ? "are" : "is");
     }
-    if (CheckLevels("<gpio>", e, gpioKeys.KeyLevelNum, true, findings) < 0) return;
+    if (CheckLevels("<gpio>", -1, e, gpioKeys.KeyLevelNum, true, findings) < 0) return;
     for (int n = 0; n < gpioKeys.KeyLevelNum; ++n) {
         if (!e.keys[n]) continue;
         const int line = e.keys[n]->GetLineNum();

@@ -4,6 +4,10 @@
 #include <string.h>
 #include <tinyxml2.h>
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 #include "field_text.h"
 
 using tinyxml2::XMLAttribute;
@@ -14,7 +18,20 @@ int LineOf(const XMLElement* first, const XMLElement* second, const XMLElement* 
     return e ? e->GetLineNum() : 0;
 }
 
+std::string KeyRef(const GroupElements& group, int g, int k, bool named) {
+    return (group.sharesLine || named ? "group " + std::to_string(g) + " key " : "key ") +
+           std::to_string(k);
+}
+
 static bool Is(const XMLElement& e, const char* name) { return strcmp(e.Name(), name) == 0; }
+
+// The lines on which e and the elements inside it start, in ascending order.
+static void LinesOf(const XMLElement& e, std::vector<int>& lines) {
+    lines.push_back(e.GetLineNum());
+    for (const XMLElement* c = e.FirstChildElement(); c; c = c->NextSiblingElement()) {
+        LinesOf(*c, lines);
+    }
+}
 
 // Edit distance of two short names, letter case ignored; 3 or more counts as far apart.
 static int Distance(const char* a, const char* b) {
@@ -217,6 +234,19 @@ void WalkLayout(const tinyxml2::XMLDocument& document, LayoutElements& elements,
                        "<%s> is not read: only the first three children of <key_pad_xml> are ADC "
                        "groups",
                        c->Name());
+        }
+    }
+    std::vector<int> lines[kAdcGroupCount];
+    for (int g = 0; g < kAdcGroupCount; ++g) {
+        if (elements.adc[g].group) LinesOf(*elements.adc[g].group, lines[g]);
+        std::sort(lines[g].begin(), lines[g].end());
+    }
+    for (int g = 0; g < kAdcGroupCount; ++g) {
+        for (int h = 0; h < kAdcGroupCount; ++h) {
+            std::vector<int> both;
+            std::set_intersection(lines[g].begin(), lines[g].end(), lines[h].begin(),
+                                  lines[h].end(), std::back_inserter(both));
+            if (h != g && !both.empty()) elements.adc[g].sharesLine = true;
         }
     }
 }

@@ -1,13 +1,10 @@
 #include "layout_file.h"
 
 #include <ctype.h>
-#include <errno.h>
 #include <stdio.h>
-#include <string.h>
-#include <sys/stat.h>
 #include <tinyxml2.h>
 
-#include <string>
+#include "input_file.h"
 
 // "XML_ERROR_MISMATCHED_ELEMENT" as "mismatched element".
 static std::string Plain(const char* errorName) {
@@ -19,31 +16,22 @@ static std::string Plain(const char* errorName) {
     return text;
 }
 
-int LoadLayoutFile(const char* path, tinyxml2::XMLDocument& document) {
-    struct stat info;
-    if (stat(path, &info) != 0) {
-        fprintf(stderr, "keypad-tool: cannot read %s: %s\n", path, strerror(errno));
-        return -1;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        fprintf(stderr, "keypad-tool: cannot read %s: not a regular file\n", path);
-        return -1;
-    }
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        fprintf(stderr, "keypad-tool: cannot read %s: %s\n", path, strerror(errno));
-        return -1;
-    }
-    tinyxml2::XMLError result = document.LoadFile(file);
-    fclose(file);
+int ParseLayoutText(const char* name, const std::string& text, tinyxml2::XMLDocument& document) {
+    // The daemon loads the same bytes with LoadFile, which parses them exactly so.
+    const tinyxml2::XMLError result = document.Parse(text.data(), text.size());
     if (result == tinyxml2::XML_ERROR_EMPTY_DOCUMENT) {
-        fprintf(stderr, "keypad-tool: %s is not XML: it holds no element\n", path);
+        fprintf(stderr, "keypad-tool: %s is not XML: it holds no element\n", name);
         return -1;
     }
     if (result != tinyxml2::XML_SUCCESS) {
-        fprintf(stderr, "keypad-tool: %s:%d: not XML (%s)\n", path, document.ErrorLineNum(),
+        fprintf(stderr, "keypad-tool: %s:%d: not XML (%s)\n", name, document.ErrorLineNum(),
                 Plain(document.ErrorName()).c_str());
         return -1;
     }
     return 0;
+}
+
+int LoadLayoutFile(const char* path, std::string& text, tinyxml2::XMLDocument& document) {
+    if (ReadInputFile(path, text) != 0) return -1;
+    return ParseLayoutText(path, text, document);
 }

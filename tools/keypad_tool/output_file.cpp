@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,6 +14,21 @@
 
 static int Fail(const char* path, int error) {
     fprintf(stderr, "keypad-tool: cannot write %s: %s\n", path, strerror(error));
+    return -1;
+}
+
+// The descriptor that path names when it is one of the process's own, else -1.
+static int OwnDescriptor(const char* path) {
+    if (strcmp(path, "/dev/stdout") == 0) return STDOUT_FILENO;
+    if (strcmp(path, "/dev/stderr") == 0) return STDERR_FILENO;
+    for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        const size_t n = strlen(prefix);
+        const char* number = path + n;
+        if (strncmp(path, prefix, n) == 0 && *number != '\0' && strlen(number) < 8 &&
+            strspn(number, "0123456789") == strlen(number)) {
+            return atoi(number);
+        }
+    }
     return -1;
 }
 
@@ -67,7 +83,18 @@ static int WriteInPlace(const char* shown, const std::string& target, const char
     return ok ? 0 : Fail(shown, error);
 }
 
-int WriteOutputFile(const char* path, const char* data, size_t size) {
+// Writes the text to the descriptor as it stands: what the program printed before comes first.
+static int WriteToDescriptor(const char* path, int fd, const char* data, size_t size) {
+    fflush(nullptr);
+    if (!WriteAll(fd, data, size)) return Fail(path, errno);
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && fsync(fd) != 0) return Fail(path, errno);
+    return 0;
+}
+
+static int WriteFile(const char* path, const char* data, size_t size) {
+    const int own = OwnDescriptor(path);
+    if (own >= 0) return WriteToDescriptor(path, own, data, size);
     struct stat info;
     bool exists = stat(path, &info) == 0;
     if (!exists && errno != ENOENT) return Fail(path, errno);
@@ -79,7 +106,10 @@ int WriteOutputFile(const char* path, const char* data, size_t size) {
     exists = stat(target.c_str(), &info) == 0;
     // Root may write anything, so a file that no one may write is refused by its mode.
     if (exists && (access(target.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0)) {
-        return Fail(path, access(target.c_str(), W_OK) != 0 ? errno : EACCES);
+        if (access(target.c_str(), W_OK) != 0) return Fail(path, errno);
+        fprintf(stderr, "keypad-tool: cannot write %s: it is read-only (mode %04o)\n", path,
+                info.st_mode & 07777);
+        return -1;
     }
     mode_t mode = 0;
     if (exists) {
@@ -125,4 +155,15 @@ int WriteOutputFile(const char* path, const char* data, size_t size) {
         close(dir);
     }
     return 0;
+}
+
+int WriteOutputFile(const char* path, const char* data, size_t size) {
+    sigset_t stops;
+    sigset_t before;
+    sigemptyset(&stops);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+    sigprocmask(SIG_BLOCK, &stops, &before);
+    const int result = WriteFile(path, data, size);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    return result;
 }

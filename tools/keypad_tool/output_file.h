@@ -5,7 +5,11 @@
 //   target's mode (and owner, where allowed) and renamed over it; then the folder is synced;
 // - a target that is read-only to the caller is refused, not replaced;
 // - where the folder is read-only but the target writable, the target is rewritten in place;
-// - a target that is not a regular file (a pipe, /dev/stdout) is written straight through.
+// - a target that is not a regular file (a pipe, a terminal) is written straight through, and so
+//   is one of the process's own descriptors (/dev/stdout, /dev/fd/N), at its position, as the
+//   shell writes it;
+// - Ctrl-C, SIGTERM or SIGHUP during the write take effect once it is done, so no temporary
+//   file is left behind.
 #pragma once
 
 #include <stddef.h>

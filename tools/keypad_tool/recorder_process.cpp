@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "board_files.h"
+#include "period_option.h"
 
 static std::string RecorderPath() {
     char self[PATH_MAX];
@@ -63,7 +64,8 @@ unsigned BoardPeriodMs() {
     std::vector<uint8_t> bytes;
     uint32_t period = 0;
     if (!SimReadFile("lsadc/period_ms", bytes) ||
-        !SimParseNumber(std::string(bytes.begin(), bytes.end()), period)) {
+        !SimParseNumber(std::string(bytes.begin(), bytes.end()), period) || period < kMinPeriodMs ||
+        period > kMaxPeriodMs) {
         return 0;
     }
     return period;

@@ -15,5 +15,6 @@ int ExecRecorder(const std::vector<std::string>& args);
 // Starts keypad-record with these arguments and its standard output on a pipe: the pipe's read
 // end, or nullptr after saying why.
 FILE* StartRecorder(const std::vector<std::string>& args, pid_t& pid);
-// The board's conversion period (lsadc/period_ms of $SIM_BOARD_DIR), or 0 when none is set.
+// The board's conversion period (lsadc/period_ms of $SIM_BOARD_DIR), or 0 when none is set or it
+// is no period that --period-ms takes.
 unsigned BoardPeriodMs();

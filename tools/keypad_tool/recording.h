@@ -5,9 +5,11 @@
 
 #include <stdint.h>
 
+#include <string>
 #include <vector>
 
 #include "replay_board.h"
+#include "trace_text.h"
 
 struct ReadingRun {
     uint32_t reading;
@@ -22,5 +24,6 @@ struct Recording {
     std::vector<ReadingRun> channels[kBoardChannels];
 };
 
-// 0, or -1 after saying on standard error where and why the file cannot be read.
-int ReadRecording(const char* path, Recording& recording);
+// The recording in text (a trace read once); 0, or -1 with problem saying where and why it cannot
+// be read.
+int ReadRecording(const std::string& text, Recording& recording, TraceProblem& problem);

@@ -4,7 +4,11 @@
 #include <cutils/properties.h>
 #include <errno.h>
 #include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 static constexpr uint32_t kIdleReading = 255;
 // The descriptor number that the LSADC initialisation hands out; nothing ever waits on it.
@@ -24,7 +28,10 @@ static int propertyCount;
 static hiUNF_LSADC_Config_S lsadcConfig;
 static HI_UNF_PMOC_WAKEUP_CONDITION_S wakeCondition;
 static HI_UNF_PDM_LSADC_POWER_KEY_S powerKeyRecord;
-static char layoutPath[PATH_MAX];
+// The layout's private copy, and the name under which the process opens it again.
+static int layoutFd = -1;
+static char layoutPath[64];
+static bool layoutSet;
 
 void ResetReplayBoard() {
     for (uint32_t& reading : readings) reading = kIdleReading;
@@ -35,13 +42,46 @@ void ResetReplayBoard() {
     memset(&lsadcConfig, 0, sizeof lsadcConfig);
     memset(&wakeCondition, 0, sizeof wakeCondition);
     memset(&powerKeyRecord, 0, sizeof powerKeyRecord);
-    layoutPath[0] = '\0';
+    layoutSet = false;
 }
 
-int SetBoardLayoutPath(const char* path) {
-    size_t length = strlen(path);
-    if (length >= sizeof layoutPath) return -1;
-    memcpy(layoutPath, path, length + 1);
+// A file of the process's own that no other process can see or change: a memory file where the
+// C library has them, else a temporary file unlinked as soon as it is made. Made once; every
+// layout after the first is written over it.
+static int OpenLayoutCopy() {
+#ifdef MFD_CLOEXEC
+    const int fd = memfd_create("key_pad.xml", MFD_CLOEXEC);
+    if (fd >= 0) return fd;
+#endif
+    const char* folder = getenv("TMPDIR");
+    std::string name = std::string(folder && *folder ? folder : "/tmp") + "/keypad-tool-XXXXXX";
+    const int temporary = mkstemp(&name[0]);
+    if (temporary >= 0) unlink(name.c_str());
+    return temporary;
+}
+
+int SetBoardLayoutText(const std::string& text) {
+    if (layoutFd < 0) {
+        layoutFd = OpenLayoutCopy();
+        if (layoutFd < 0) {
+            fprintf(stderr, "keypad-tool: cannot keep a copy of the layout: %s\n", strerror(errno));
+            return -1;
+        }
+        snprintf(layoutPath, sizeof layoutPath, "/proc/self/fd/%d", layoutFd);
+    }
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n =
+            pwrite(layoutFd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    if (done < text.size() || ftruncate(layoutFd, static_cast<off_t>(text.size())) != 0) {
+        fprintf(stderr, "keypad-tool: cannot keep a copy of the layout: %s\n", strerror(errno));
+        return -1;
+    }
+    layoutSet = true;
     return 0;
 }
 
@@ -149,10 +189,10 @@ HI_S32 HI_UNF_PDM_SetDevInfo(HI_U32 type, HI_VOID* data, HI_U32 size) {
 }
 
 int CUST_TYPE_CONFIG = 1;
-// The daemon opens whatever path the lookup returns. Answering with the board's own copy, not the
-// caller's 128-byte buffer, lets a layout anywhere on the host be checked.
+// The daemon opens whatever path the lookup returns: here the layout's private copy, read through
+// the process's own descriptor, so the daemon reads exactly the bytes the tool read.
 char* hi_get_one_cfg_file(const char*, int type, char*) {
-    return type == CUST_TYPE_CONFIG && layoutPath[0] != '\0' ? layoutPath : nullptr;
+    return type == CUST_TYPE_CONFIG && layoutSet ? layoutPath : nullptr;
 }
 
 int memset_s(void* dest, size_t destMax, int c, size_t count) {

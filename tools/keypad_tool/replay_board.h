@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 #include "sdk/hi_sdk_api.h"
 
 // An LSADC channel id is 8 bits; a GPIO line is group * 8 + pin with 8-bit group and pin.
@@ -21,8 +23,10 @@ constexpr HI_S32 kBoardReadFault = static_cast<HI_S32>(0x80470001u);
 // Every channel idle (255) and readable, every line high, key lock 0, no property set, the
 // controller, wake-up and device-information records zero, no layout file.
 void ResetReplayBoard();
-// The file that the customisation lookup answers with for key_pad.xml; 0, or -1 when too long.
-int SetBoardLayoutPath(const char* path);
+// The layout that the customisation lookup answers with for key_pad.xml: a private copy of text
+// (the bytes the tool read once), which the daemon's reader opens as it opens a file on the set.
+// 0, or -1 after saying on standard error why no copy can be made.
+int SetBoardLayoutText(const std::string& text);
 void SetBoardReading(uint32_t channel, uint32_t reading);
 // Reads of the channel fail until its next reading is set.
 void SetBoardReadFails(uint32_t channel);

@@ -1,22 +1,20 @@
 #include "replay_command.h"
 
-#include <errno.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 #include <tinyxml2.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "input_file.h"
 #include "key_names.h"
 #include "key_pars/key_pars.h"
 #include "layout_file.h"
 #include "main/tavrion_thread.h"
 #include "replay_board.h"
 #include "replay_engine.h"
-#include "trace_line.h"
+#include "trace_text.h"
 
 // How long the daemon may take after the trace's last step to let every key go.
 static constexpr uint64_t kSettleWithinMs = 10000;
@@ -28,28 +26,7 @@ static void PrintEvent(const ReplayEvent& event, void* context) {
            KeyLabel(event.code).c_str(), what);
 }
 
-// Runs fn on every step of the trace in order: 0, or -1 after saying where and why it stops.
-template <typename Fn>
-static int EachStep(FILE* trace, const char* name, Fn fn) {
-    rewind(trace);
-    char* line = nullptr;
-    size_t size = 0;
-    int result = 0;
-    for (long number = 1; result == 0 && getline(&line, &size, trace) >= 0; ++number) {
-        TraceStep step;
-        const char* why = nullptr;
-        int parsed = ParseTraceLine(line, step, &why);
-        if (parsed > 0) parsed = fn(step, &why);
-        if (parsed < 0) {
-            fprintf(stderr, "%s:%ld: error: %s\n", name, number, why);
-            result = -1;
-        }
-    }
-    free(line);
-    return result;
-}
-
-static std::string Description() {
+static std::string Description(const char* periodSource) {
     char text[160];
     switch (ReplayWorkerMode()) {
         case kReplayGpio:
@@ -69,64 +46,90 @@ static std::string Description() {
                  keyGroups[g].channel_id);
         groups += text;
     }
-    snprintf(text, sizeof text, "every %u ms one sample of ADC group%s ", ReplayPeriodMs(),
-             groups.find(',') == std::string::npos ? "" : "s");
+    snprintf(text, sizeof text, "every %u ms (%s) one sample of ADC group%s ", ReplayPeriodMs(),
+             periodSource, groups.find(',') == std::string::npos ? "" : "s");
     return text + groups;
 }
 
-int RunReplay(const ReplayOptions& options) {
-    tinyxml2::XMLDocument document;
-    if (LoadLayoutFile(options.file, document) != 0) return 2;
-    FILE* trace = fopen(options.trace, "r");
-    if (!trace) {
-        fprintf(stderr, "keypad-tool: cannot read %s: %s\n", options.trace, strerror(errno));
-        return 2;
+// The period to replay at: --period-ms, else the one the trace was recorded at, else the
+// default; a --period-ms that differs from the recording's gets a warning, since every time and
+// confirmation then differs from the panel's.
+static uint32_t ChoosePeriod(const ReplayOptions& options, const std::string& trace,
+                             const char*& source) {
+    long line = 0;
+    const uint32_t recorded = TraceHeaderPeriod(trace, line);
+    if (options.periodMs != 0) {
+        if (recorded != 0 && recorded != options.periodMs) {
+            fprintf(stderr,
+                    "keypad-tool: warning: %s:%ld: the trace was recorded every %u ms; replaying "
+                    "every %u ms as --period-ms says\n",
+                    options.trace, line, recorded, options.periodMs);
+        }
+        source = "--period-ms";
+        return options.periodMs;
     }
+    source = recorded != 0 ? "from the trace's header" : "default";
+    return recorded != 0 ? recorded : kDefaultPeriodMs;
+}
+
+int ReplayText(const ReplayOptions& options, const std::string& layout, const std::string& trace) {
+    tinyxml2::XMLDocument document;
+    if (ParseLayoutText(options.file, layout, document) != 0) return 2;
     // The whole trace is checked before anything is replayed, so a bad line prints no events.
     uint64_t last = 0;
     std::vector<std::string> properties;
-    int checked = EachStep(trace, options.trace, [&](const TraceStep& step, const char** why) {
-        if (step.ms < last) {
-            *why = "the time goes back";
-            return -1;
-        }
-        last = step.ms;
-        if (step.kind == kTraceProp &&
-            std::find(properties.begin(), properties.end(), step.name) == properties.end()) {
-            properties.push_back(step.name);
-        }
-        if (properties.size() > static_cast<size_t>(kBoardProperties)) {
-            *why = "more distinct properties than the board holds (32)";
-            return -1;
-        }
-        return 0;
-    });
+    TraceProblem problem = {0, nullptr};
+    const int checked = EachTraceStep(
+        trace,
+        [&](const TraceStep& step, long) -> const char* {
+            last = step.ms;
+            if (step.kind == kTraceProp &&
+                std::find(properties.begin(), properties.end(), step.name) == properties.end()) {
+                properties.push_back(step.name);
+            }
+            return properties.size() > static_cast<size_t>(kBoardProperties)
+                       ? "more distinct properties than the board holds (32)"
+                       : nullptr;
+        },
+        problem);
     if (checked != 0) {
-        fclose(trace);
+        fprintf(stderr, "%s:%ld: error: %s\n", options.trace, problem.line, problem.why);
         return 2;
     }
+    const char* source = nullptr;
+    const uint32_t period = ChoosePeriod(options, trace, source);
     uint64_t events = 0;
-    if (ReplayBegin(options.file, options.periodMs, PrintEvent, &events) != 0) {
+    if (ReplayBegin(layout, period, PrintEvent, &events) != 0) {
         fprintf(stderr,
                 "keypad-tool: the daemon reads no key from %s (keypad-tool check says why)\n",
                 options.file);
-        fclose(trace);
         return 2;
     }
-    printf("replay of %s on %s: %s\n", options.trace, options.file, Description().c_str());
+    printf("replay of %s on %s: %s\n", options.trace, options.file, Description(source).c_str());
     // Checked above: every step can be taken.
-    EachStep(trace, options.trace, [](const TraceStep& step, const char**) {
-        ReplayStep(step);
-        return 0;
-    });
-    fclose(trace);
+    EachTraceStep(
+        trace,
+        [](const TraceStep& step, long) -> const char* {
+            ReplayStep(step);
+            return nullptr;
+        },
+        problem);
     ReplayRunThrough(last);
-    // A trace that ends as a key is let go still shows what the release sends.
+    // A trace that ends as a key is let go, or in the middle of a press, still shows what the
+    // daemon makes of it.
     const uint64_t settledAt = ReplaySettle(kSettleWithinMs);
-    printf("end of trace at %llu ms, %s at %llu ms: %llu wake-ups, %llu key events\n",
+    printf("end of trace at %llu ms, %s at %llu ms: %llu wake-ups, %llu key event%s\n",
            static_cast<unsigned long long>(last), ReplaySettled() ? "settled" : "not settled",
            static_cast<unsigned long long>(settledAt),
            static_cast<unsigned long long>(ReplayWakeups()),
-           static_cast<unsigned long long>(events));
+           static_cast<unsigned long long>(events), events == 1 ? "" : "s");
     return 0;
+}
+
+int RunReplay(const ReplayOptions& options) {
+    std::string layout;
+    std::string trace;
+    if (ReadInputFile(options.file, layout) != 0) return 2;
+    if (ReadInputFile(options.trace, trace) != 0) return 2;
+    return ReplayText(options, layout, trace);
 }

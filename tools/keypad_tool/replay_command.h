@@ -3,12 +3,16 @@
 
 #include <stdint.h>
 
+#include <string>
+
 struct ReplayOptions {
     const char* file;
     const char* trace;
-    uint32_t periodMs;  // 0: the board's default
+    uint32_t periodMs;  // --period-ms; 0: the trace's header says, else the board's default
 };
 
 // 0 after the whole trace, 2 when the layout or the trace cannot be read, or a trace line is
-// malformed (nothing is replayed then).
+// malformed (nothing is replayed then). Each file is read once, so pipes work as files do.
 int RunReplay(const ReplayOptions& options);
+// The same on a layout and a trace already in memory; the options' names only label the output.
+int ReplayText(const ReplayOptions& options, const std::string& layout, const std::string& trace);

@@ -14,11 +14,12 @@ static uint64_t wakeups;
 // The worker is not scheduled before this time.
 static uint64_t stallEndMs;
 
-int ReplayBegin(const char* layoutPath, uint32_t periodMs, ReplayEventSink sink, void* context) {
+int ReplayBegin(const std::string& layoutText, uint32_t periodMs, ReplayEventSink sink,
+                void* context) {
     wakeups = 0;
     stallEndMs = 0;
     period = periodMs != 0 ? periodMs : kDefaultPeriodMs;
-    int loaded = StartDaemonOnLayout(layoutPath);
+    int loaded = StartDaemonOnLayout(layoutText);
     ResetVirtualDevices(sink, context);
     // Once set, gpioReady is never cleared, so the worker never leaves its GPIO polling; the
     // LSADC descriptor wakes the worker only while the controller converts some channel.

@@ -10,6 +10,9 @@
 
 #include <stdint.h>
 
+#include <string>
+
+#include "period_option.h"
 #include "trace_line.h"
 #include "virtual_devices.h"
 
@@ -19,9 +22,10 @@ enum ReplayMode { kReplayAdc, kReplayGpio, kReplayIdle };
 // The conversion period of the board's controller when none is set (lsadc/period_ms).
 constexpr uint32_t kDefaultPeriodMs = 10;
 
-// Starts the daemon on the layout at time 0; a period of 0 means the default. 0, or -1 when the
-// daemon cannot load the layout.
-int ReplayBegin(const char* layoutPath, uint32_t periodMs, ReplayEventSink sink, void* context);
+// Starts the daemon at time 0 on the layout whose bytes are layoutText; a period of 0 means the
+// default. 0, or -1 when the daemon cannot load the layout.
+int ReplayBegin(const std::string& layoutText, uint32_t periodMs, ReplayEventSink sink,
+                void* context);
 // Results of a step that cannot be taken.
 constexpr int kReplayTimeGoesBack = -1;       // before the time already reached; nothing done
 constexpr int kReplayTooManyProperties = -2;  // more than kBoardProperties names

@@ -18,6 +18,7 @@
 #include "recorder_process.h"
 #include "replay_engine.h"
 #include "trace_line.h"
+#include "trace_text.h"
 
 // One enabled ADC group as the watch shows it.
 struct WatchedGroup {
@@ -98,21 +99,70 @@ static void NoteReading(const TraceStep& step) {
     }
 }
 
+// The recorder's header up to its first step, which goes to firstStep: the period it samples at
+// (0 when it states none). False when the stream ends first.
+static uint32_t ReadHeader(FILE* trace, std::string& firstStep, bool& ended) {
+    std::string header;
+    char* line = nullptr;
+    size_t size = 0;
+    ended = true;
+    while (getline(&line, &size, trace) >= 0) {
+        TraceStep step;
+        const char* why = nullptr;
+        if (ParseTraceLine(line, step, &why) != 0) {
+            firstStep = line;
+            ended = false;
+            break;
+        }
+        header += line;
+    }
+    free(line);
+    long at = 0;
+    return TraceHeaderPeriod(header, at);
+}
+
+static void Watch(const std::string& firstStep, FILE* trace) {
+    char* line = nullptr;
+    size_t size = 0;
+    uint64_t last = 0;
+    for (bool first = true; first || getline(&line, &size, trace) >= 0; first = false) {
+        TraceStep step;
+        const char* why = nullptr;
+        if (ParseTraceLine(first ? firstStep.c_str() : line, step, &why) <= 0) continue;
+        if (ReplayStep(step) != 0) continue;
+        last = step.ms;
+        if (step.kind == kTraceAdc || step.kind == kTraceAdcFail) NoteReading(step);
+    }
+    free(line);
+    ReplayRunThrough(last);
+}
+
 int RunWatch(const WatchOptions& options) {
+    std::string layout;
     tinyxml2::XMLDocument document;
-    if (LoadLayoutFile(options.layout, document) != 0) return 2;
-    uint32_t period = options.periodMs != 0 ? options.periodMs : BoardPeriodMs();
-    if (period == 0 || period > 60000) period = kDefaultPeriodMs;
+    if (LoadLayoutFile(options.layout, layout, document) != 0) return 2;
+    // The recorder samples at --period-ms, else at the board's conversion period, else at its own
+    // default; its header says which, and the daemon's scanner runs at that period.
+    uint32_t asked = options.periodMs;
+    const char* source = "--period-ms";
+    if (asked == 0) {
+        asked = BoardPeriodMs();
+        source = asked != 0 ? "the board's lsadc/period_ms" : "the recorder's default";
+    }
     onTerminal = isatty(STDOUT_FILENO) != 0;
+    // A watch is read as it happens, through a pipe (tee, a log) as well as on a terminal.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
     events = 0;
     statusShown = false;
-    if (ReplayBegin(options.layout, period, PrintEvent, nullptr) != 0) {
+    if (ReplayBegin(layout, asked, PrintEvent, nullptr) != 0) {
         fprintf(stderr,
                 "keypad-tool: the daemon reads no key from %s (keypad-tool check says why)\n",
                 options.layout);
         return 2;
     }
-    std::vector<std::string> args = {"--every-sample", "--period-ms", std::to_string(period)};
+    std::vector<std::string> args = {"--every-sample"};
+    if (asked != 0) args.insert(args.end(), {"--period-ms", std::to_string(asked)});
+    const size_t noSources = args.size();
     watchedCount = 0;
     if (ReplayWorkerMode() == kReplayGpio) {
         const int keys = gpioKeys.KeyLevelNum < kKeySlots ? gpioKeys.KeyLevelNum : kKeySlots;
@@ -130,11 +180,10 @@ int RunWatch(const WatchOptions& options) {
             args.push_back(std::to_string(keyGroups[g].channel_id));
         }
     }
-    if (args.size() == 3) {
+    if (args.size() == noSources) {
         fprintf(stderr, "keypad-tool: %s enables no key group: nothing to watch\n", options.layout);
         return 2;
     }
-    fprintf(stderr, "watching %s: a sample every %u ms; Ctrl-C stops\n", options.layout, period);
     pid_t recorder = -1;
     FILE* trace = StartRecorder(args, recorder);
     if (!trace) return 2;
@@ -143,26 +192,24 @@ int RunWatch(const WatchOptions& options) {
     stop.sa_handler = ForwardStop;
     stop.sa_flags = SA_RESTART;
     sigemptyset(&stop.sa_mask);
-    sigaction(SIGINT, &stop, nullptr);
-    sigaction(SIGTERM, &stop, nullptr);
-    char* line = nullptr;
-    size_t size = 0;
-    uint64_t last = 0;
-    while (getline(&line, &size, trace) >= 0) {
-        TraceStep step;
-        const char* why = nullptr;
-        if (ParseTraceLine(line, step, &why) <= 0) continue;
-        if (ReplayStep(step) != 0) continue;
-        last = step.ms;
-        if (step.kind == kTraceAdc || step.kind == kTraceAdcFail) NoteReading(step);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &stop, nullptr);
+    std::string firstStep;
+    bool ended = false;
+    const uint32_t recorded = ReadHeader(trace, firstStep, ended);
+    const uint32_t period = recorded != 0 ? recorded : asked != 0 ? asked : kDefaultPeriodMs;
+    if (!ended) {
+        // The records and board are as the first start-up left them; the scanner starts afresh
+        // at the recorder's period.
+        ReplayBegin(layout, period, PrintEvent, nullptr);
+        fprintf(stderr, "watching %s: a sample every %u ms (%s); Ctrl-C stops\n", options.layout,
+                period, recorded == asked || asked == 0 ? source : "the recorder's header");
+        Watch(firstStep, trace);
     }
-    free(line);
     fclose(trace);
-    ReplayRunThrough(last);
     int status = 0;
     waitpid(recorder, &status, 0);
     if (onTerminal) printf("\n");
-    printf("watched for %.1f s: %llu key events\n", last / 1000.0,
+    printf("watched for %.1f s: %llu key events\n", ReplayNowMs() / 1000.0,
            static_cast<unsigned long long>(events));
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 2;
 }

@@ -7,9 +7,9 @@
 
 struct WatchOptions {
     const char* layout;
-    uint32_t periodMs;  // 0: the board's conversion period
+    uint32_t periodMs;  // --period-ms; 0: the board's conversion period, else the recorder's
 };
 
-// 0 once the recorder has stopped (SIGINT or SIGTERM), 2 when the layout cannot be read or the
-// recorder cannot run.
+// 0 once the recorder has stopped (SIGINT, SIGTERM or SIGHUP), 2 when the layout cannot be read or
+// the recorder cannot run.
 int RunWatch(const WatchOptions& options);

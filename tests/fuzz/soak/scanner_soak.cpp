@@ -34,10 +34,10 @@ struct Outcome {
 };
 
 // Replays the steps; the checker holds the first violation.
-static Outcome Replay(const SoakLayout& layout, const char* path,
+static Outcome Replay(const SoakLayout& layout, const std::string& xml,
                       const std::vector<TraceStep>& steps) {
     StartChecker(checker, layout);
-    if (ReplayBegin(path, layout.periodMs, CheckerEvent, &checker) != 0) {
+    if (ReplayBegin(xml, layout.periodMs, CheckerEvent, &checker) != 0) {
         checker.failure = "the daemon did not load the layout";
         return {0, 0, 0};
     }
@@ -124,7 +124,6 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    const std::string path = "/tmp/scanner-soak-" + std::to_string(getpid()) + ".xml";
     const double start = Seconds();
     unsigned long long done = 0;
     Outcome total = {0, 0, 0};
@@ -135,13 +134,10 @@ int main(int argc, char** argv) {
         const SoakLayout layout = RandomLayout(rng);
         const bool idleOnly = rng.Percent(10);
         const std::vector<TraceStep> steps = RandomTrace(rng, layout, idleOnly);
-        if (!WriteText(path, LayoutXml(layout))) {
-            fprintf(stderr, "scanner_soak: cannot write %s\n", path.c_str());
-            return 2;
-        }
+        const std::string xml = LayoutXml(layout);
         LayoutElements elements;
         Findings findings;
-        if (FindLayoutProblems(path.c_str(), elements, findings) != 0 ||
+        if (FindLayoutProblems("layout", xml, elements, findings) != 0 ||
             CountFindings(findings, kError) > 0) {
             printf("soak: FAILED, seed %llu: keypad-tool check finds errors in\n%s", runSeed,
                    LayoutXml(layout).c_str());
@@ -149,7 +145,7 @@ int main(int argc, char** argv) {
             status = 1;
             break;
         }
-        const Outcome outcome = Replay(layout, path.c_str(), steps);
+        const Outcome outcome = Replay(layout, xml, steps);
         total.wakeups += outcome.wakeups;
         total.samples += outcome.samples;
         total.holds += outcome.holds;
@@ -159,7 +155,6 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    unlink(path.c_str());
     printf(
         "soak: %llu samples (%llu wake-ups, %llu holds checked) in %llu runs, seeds %llu-%llu, "
         "%.0f s: %s\n",
