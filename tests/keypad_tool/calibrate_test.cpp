@@ -129,7 +129,7 @@ TEST(Calibrate, FindingsProposalsAndTheWrittenLayout) {
         const std::string out = std::string(dir) + "/written.xml";
         unlink(out.c_str());
         testing::internal::CaptureStdout();
-        const int status = RunCalibrate({layout.c_str(), trace.c_str(), out.c_str(), false});
+        const int status = RunCalibrate({layout.c_str(), trace.c_str(), out.c_str(), false, nullptr});
         const std::string report = testing::internal::GetCapturedStdout();
         EXPECT_EQ(status, p.status) << p.name << "\n" << report;
         size_t at = 0;

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "calibrate_picture.h"
 #include "daemon_startup.h"
 #include "finding.h"
 #include "input_file.h"
@@ -49,6 +50,7 @@ struct Calibration {
     Findings trace;
     std::vector<ThresholdEdit> edits;
     bool placed = true;
+    std::vector<CalibrateGroupPicture> pictures;  // what --svg draws
 };
 
 // Appends a line to the table.
@@ -125,10 +127,12 @@ static void CheckTransit(const GroupNames& n, const int8_t owners[kReadings],
     int owner = -1;
     uint64_t count = 0;
     int line = 0;
+    uint32_t low = 0, high = 0;  // the readings of the stretch
     auto flush = [&]() {
         if (owner < 0 || owner == beforeKey || owner == afterKey || count < 2) return;
         const int t = Threshold(g, owner);
         const std::string key = n.Key(owner, true);
+        c.pictures.back().marks.push_back({low, high, count >= kSteadySamples ? kError : kWarning});
         if (count >= kSteadySamples) {
             AddFinding(c.trace, line, kError,
                        "between %s and %s the channel reads %s's window 0x%02x-0x%02x for "
@@ -155,8 +159,11 @@ static void CheckTransit(const GroupNames& n, const int8_t owners[kReadings],
             owner = o;
             count = 0;
             line = r.line;
+            low = high = r.reading;
         }
         count += r.samples;
+        low = std::min(low, r.reading);
+        high = std::max(high, r.reading);
     }
     flush();
 }
@@ -386,6 +393,21 @@ static void CalibrateGroup(const GroupNames& n, bool quiet, Calibration& c) {
     int8_t owners[kReadings];
     ReadingOwners(g, owners);
     const SteadyReading rest = RestReading(steady);
+    c.pictures.push_back({g, group.channel_id, rest.low, rest.high, {}, {}, {}, {}});
+    CalibrateGroupPicture& picture = c.pictures.back();
+    memcpy(picture.owners, owners, sizeof picture.owners);
+    picture.unmatched.assign(kReadings, 0);
+    for (int k = 0; k < keys; ++k) {
+        picture.keys.push_back(
+            {k, group.KeyCode[k], Threshold(g, k), std::vector<uint64_t>(kReadings)});
+    }
+    // The samples of a press at each of its readings, for the picture.
+    auto count = [&](const SteadyReading& s, std::vector<uint64_t>& samples) {
+        for (size_t j = s.firstRun; j < s.endRun; ++j) {
+            if (!runs[j].failed && runs[j].reading < kReadings)
+                samples[runs[j].reading] += runs[j].samples;
+        }
+    };
 
     std::vector<int> keyOf(steady.size());
     KeyReadings seen[kKeySlots] = {};
@@ -400,6 +422,7 @@ static void CalibrateGroup(const GroupNames& n, bool quiet, Calibration& c) {
         ++presses;
         const int k = NearestKey(g, keys, s.low, s.high);
         keyOf[i] = k;
+        count(s, k == kNoKey ? picture.unmatched : picture.keys[k].samples);
         if (k == kNoKey) {
             AddFinding(c.trace, s.line, kError,
                        "a press reading 0x%02x-0x%02x for %llu samples matches no key of group "
@@ -431,6 +454,7 @@ static void CalibrateGroup(const GroupNames& n, bool quiet, Calibration& c) {
         const uint64_t inWindow = SamplesInWindow(owners, runs, steady[i], to, line);
         if (inWindow < kSteadySamples) continue;
         const int t = Threshold(g, to);
+        picture.marks.push_back({steady[i].low, std::min<uint32_t>(steady[i].high, 255), kWarning});
         AddFinding(c.trace, line, kWarning,
                    "%s's press (0x%02x) runs into %s's window 0x%02x-0x%02x for %llu "
                    "samples without the panel coming to rest: the daemon reports %s too, a "
@@ -454,6 +478,7 @@ static void CalibrateGroup(const GroupNames& n, bool quiet, Calibration& c) {
     int proposed[kKeySlots] = {};
     for (const WindowItem& item : items) {
         if (item.key >= 0) proposed[item.key] = placed ? item.threshold : -1;
+        if (item.key >= 0) picture.keys[item.key].proposed = proposed[item.key];
     }
 
     if (!quiet) {
@@ -500,7 +525,7 @@ static int Write(const CalibrateOptions& options, const std::string& layout, con
 }
 
 int CalibrateText(const CalibrateOptions& options, const std::string& layout,
-                  const std::string& trace) {
+                  const std::string& trace, std::string* svg) {
     if (ParseLayoutText(options.layout, layout, document) != 0) return 2;
     TraceProblem problem = {0, nullptr};
     if (ReadRecording(trace, recording, problem) != 0) {
@@ -541,6 +566,11 @@ int CalibrateText(const CalibrateOptions& options, const std::string& layout,
         printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
                warnings == 1 ? "" : "s");
     }
+    if (svg) {
+        *svg = DrawCalibratePicture(
+            c.pictures, groups > 1,
+            std::string("calibrate of ") + options.trace + " on " + options.layout);
+    }
     if (options.writePath && Write(options, layout, c) == -1) return 2;
     if (!options.writePath && !options.quiet && !c.edits.empty() && c.placed) {
         printf(
@@ -566,5 +596,8 @@ int RunCalibrate(const CalibrateOptions& options) {
     std::string trace;
     if (ReadInputFile(options.layout, layout) != 0) return 2;
     if (ReadInputFile(options.trace, trace) != 0) return 2;
-    return CalibrateText(options, layout, trace);
+    std::string svg;
+    const int status = CalibrateText(options, layout, trace, options.svgPath ? &svg : nullptr);
+    if (status != 2 && options.svgPath && WriteOutputFile(options.svgPath, svg) != 0) return 2;
+    return status;
 }

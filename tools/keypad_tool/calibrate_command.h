@@ -9,12 +9,13 @@ struct CalibrateOptions {
     const char* trace;
     const char* writePath;  // nullptr: propose only
     bool quiet;             // findings only
+    const char* svgPath;    // nullptr: no picture
 };
 
 // 0 clean (or warnings only), 1 errors, 2 when the layout or the recording cannot be read or OUT
 // cannot be written. Each input is read once, so pipes work as files do.
 int RunCalibrate(const CalibrateOptions& options);
 // The same on a layout and a recording already in memory; the options' names only label the
-// output (and writePath, when set, is written).
+// output (and writePath, when set, is written). With svg, the picture is drawn into it.
 int CalibrateText(const CalibrateOptions& options, const std::string& layout,
-                  const std::string& trace);
+                  const std::string& trace, std::string* svg = nullptr);

@@ -5,11 +5,11 @@
 // recording reads the real board through keypad-record, beside this program.
 //
 //   keypad-tool check [--quiet] [--strict] [FILE]
-//   keypad-tool replay [--period-ms N] FILE TRACE
+//   keypad-tool replay [--period-ms N] [--svg OUT.svg [--from MS] [--to MS]] FILE TRACE
 //   keypad-tool record [--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]...
 //                      [--force] [OUT]
 //   keypad-tool watch [--period-ms N] [LAYOUT]
-//   keypad-tool calibrate [--write OUT] [--quiet] LAYOUT TRACE
+//   keypad-tool calibrate [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT TRACE
 //   keypad-tool ladder [--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT LADDER
 //   keypad-tool ladder --design KEYS [--tolerance P%] [--series E12|E24|E48|E96] [--pull-up R]
 //                      [--adc-error C]
@@ -33,6 +33,7 @@
 #include "period_option.h"
 #include "recorder_process.h"
 #include "replay_command.h"
+#include "trace_line.h"
 #include "watch_command.h"
 
 // What the command line gives a command after its name.
@@ -41,12 +42,37 @@ struct Arguments {
     bool strict = false;
     uint32_t periodMs = 0;  // --period-ms; 0: not given
     const char* writePath = nullptr;
+    const char* svgPath = nullptr;
+    uint64_t fromMs = 0;  // --from and --to: the part of the trace the picture shows
+    uint64_t toMs = 0;    // 0: to the end
+    bool rangeGiven = false;
     std::vector<const char*> files;
     std::vector<std::string> all;  // every argument, as given
 };
 
 // The options a command takes. kPassOn: the rest goes on to another program, which checks it.
-enum Options { kQuiet = 1, kStrict = 2, kPeriod = 4, kWrite = 8, kPassOn = 16 };
+enum Options {
+    kQuiet = 1,
+    kStrict = 2,
+    kPeriod = 4,
+    kWrite = 8,
+    kPassOn = 16,
+    kSvg = 32,
+    kRange = 64
+};
+
+// A time on the trace's scale, in whole milliseconds (at most a day).
+static bool ParseMs(const char* text, uint64_t& ms) {
+    uint64_t value = 0;
+    if (!text || *text == '\0') return false;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9' || value > kMaxTraceMs) return false;
+        value = value * 10 + static_cast<uint64_t>(*c - '0');
+    }
+    if (value > kMaxTraceMs) return false;
+    ms = value;
+    return true;
+}
 
 // False on an option the command does not take or a value that is missing or bad. --period-ms
 // has one rule for every command: a whole number of milliseconds from 1 to 60000.
@@ -64,13 +90,24 @@ static bool Parse(int argc, char** argv, int options, Arguments& a) {
             a.all.push_back(argv[++i]);
         } else if ((options & kWrite) && strcmp(arg, "--write") == 0 && value) {
             a.writePath = argv[++i];
+        } else if ((options & kSvg) && strcmp(arg, "--svg") == 0 && value) {
+            a.svgPath = argv[++i];
+        } else if ((options & kRange) && strcmp(arg, "--from") == 0) {
+            if (!ParseMs(value, a.fromMs)) return false;
+            a.rangeGiven = true;
+            ++i;
+        } else if ((options & kRange) && strcmp(arg, "--to") == 0) {
+            if (!ParseMs(value, a.toMs) || a.toMs == 0) return false;
+            a.rangeGiven = true;
+            ++i;
         } else if (arg[0] == '-' && arg[1] != '\0' && !(options & kPassOn)) {
             return false;
         } else {
             a.files.push_back(arg);
         }
     }
-    return true;
+    // A part of the picture needs a picture, and a part that ends before it begins is none.
+    return !a.rangeGiven || (a.svgPath && (a.toMs == 0 || a.toMs > a.fromMs));
 }
 
 // The layout the daemon opens: the board's customisation lookup finds it under cfg/.
@@ -84,7 +121,7 @@ static int Check(const Arguments& a) {
 
 static int Replay(const Arguments& a) {
     if (a.files.size() != 2) return -1;
-    return RunReplay({a.files[0], a.files[1], a.periodMs});
+    return RunReplay({a.files[0], a.files[1], a.periodMs, a.svgPath, a.fromMs, a.toMs});
 }
 
 // Recording needs the real board, so keypad-record does it; the board's own conversion period
@@ -106,7 +143,7 @@ static int Watch(const Arguments& a) {
 
 static int Calibrate(const Arguments& a) {
     if (a.files.size() != 2) return -1;
-    return RunCalibrate({a.files[0], a.files[1], a.writePath, a.quiet});
+    return RunCalibrate({a.files[0], a.files[1], a.writePath, a.quiet, a.svgPath});
 }
 
 // ladder and keymap read their own options from every argument given.
@@ -128,11 +165,13 @@ struct Command {
 
 static const Command kCommands[] = {
     {"check", kQuiet | kStrict, Check, "[--quiet] [--strict] [FILE]"},
-    {"replay", kPeriod, Replay, "[--period-ms N] FILE TRACE"},
+    {"replay", kPeriod | kSvg | kRange, Replay,
+     "[--period-ms N] [--svg OUT.svg [--from MS] [--to MS]] FILE TRACE"},
     {"record", kPeriod | kPassOn, Record,
      "[--period-ms N] [--for SECONDS] [--channel C]... [--gpio LINE]... [--force] [OUT]"},
     {"watch", kPeriod, Watch, "[--period-ms N] [LAYOUT]"},
-    {"calibrate", kWrite | kQuiet, Calibrate, "[--write OUT] [--quiet] LAYOUT TRACE"},
+    {"calibrate", kWrite | kQuiet | kSvg, Calibrate,
+     "[--write OUT] [--svg OUT.svg] [--quiet] LAYOUT TRACE"},
     {"ladder", kPassOn, Ladder,
      "[--group N] [--write OUT] [--svg OUT.svg] [--quiet] LAYOUT LADDER\n"
      "       keypad-tool ladder --design KEYS [--tolerance P%] [--series E12|E24|E48|E96] "

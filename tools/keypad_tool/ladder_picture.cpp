@@ -23,12 +23,7 @@ static ReadingClass Classify(const LadderAnalysis& a, const LadderLayout& layout
     for (const LadderKey& o : a.keys) {
         if (&o != &k && o.onLadder && r >= o.worst.low && r <= o.worst.high) return kWrong;
     }
-    int edgeLow = r, edgeHigh = r;  // the run of the key's own readings around r
-    while (edgeLow > 0 && layout.owners[edgeLow - 1] == k.slot) --edgeLow;
-    while (edgeHigh < 255 && layout.owners[edgeHigh + 1] == k.slot) ++edgeHigh;
-    // Readings 0 to 5 give key 0 whatever its window: no edge below to cross.
-    const bool floor = k.slot == 0 && edgeLow == 0;
-    if ((!floor && r - edgeLow < kSafeMargin) || edgeHigh - r < kSafeMargin) return kThin;
+    if (NearWindowEdge(layout.owners, k.slot, r, kSafeMargin)) return kThin;
     return kFine;
 }
 
@@ -43,7 +38,7 @@ std::string DrawLadderPicture(const LadderAnalysis& a, const LadderLayout& layou
                        LegendRest(),
                        {kSvgError, 1, false, "lost or claimed by another"},
                        {kSvgWarning, 1, false, "within 3 counts of an edge"}});
-    ChartRest(chart, a.rest.low, a.rest.high);
+    ChartRest(chart, 0, chart.rows, a.rest.low, a.rest.high);
     for (size_t row = 0; row < a.keys.size(); ++row) {
         const LadderKey& k = a.keys[row];
         const int r = static_cast<int>(row);
@@ -73,13 +68,7 @@ std::string DrawLadderPicture(const LadderAnalysis& a, const LadderLayout& layou
             SvgLine(chart.svg, x, y - 2, x, y + ChartStripHeight(kStripReadings) + 2, kSvgInk, 2);
         }
         // The window as the daemon's own matching gives it, then the proposal.
-        for (int reading = 0; reading < kReadings; ++reading) {
-            if (layout.owners[reading] != k.slot || !k.inLayout) continue;
-            int end = reading;
-            while (end + 1 < kReadings && layout.owners[end + 1] == k.slot) ++end;
-            ChartSpan(chart, r, kStripWindow, reading, end, kSvgBlue, 0.8);
-            reading = end;
-        }
+        if (k.inLayout) ChartOwnedWindow(chart, r, layout.owners, k.slot);
         if (k.proposed >= 0) {
             ChartSpan(chart, r, kStripProposed, k.proposed - kWindowWidth, k.proposed, kSvgSky,
                       0.8);

@@ -70,11 +70,28 @@ void ChartSpan(ReadingChart& chart, int row, ChartStrip strip, int low, int high
             kStripHeight[strip], colour, opacity);
 }
 
-void ChartRest(ReadingChart& chart, int low, int high) {
+void ChartRest(ReadingChart& chart, int first, int rows, int low, int high) {
     const double x0 = ChartX(low - 0.5);
-    const double bottom = chart.top + chart.rows * kRowHeight;
-    SvgRect(chart.svg, x0, chart.top, ChartX(high + 0.5) - x0, bottom - chart.top, kRestShade,
-            0.35);
+    SvgRect(chart.svg, x0, chart.top + first * kRowHeight, ChartX(high + 0.5) - x0,
+            rows * kRowHeight, kRestShade, 0.35);
+}
+
+void ChartOwnedWindow(ReadingChart& chart, int row, const int8_t owners[kReadings], int slot) {
+    for (int r = 0; r < kReadings; ++r) {
+        if (owners[r] != slot) continue;
+        int end = r;
+        while (end + 1 < kReadings && owners[end + 1] == slot) ++end;
+        ChartSpan(chart, row, kStripWindow, r, end, kSvgBlue, 0.8);
+        r = end;
+    }
+}
+
+bool NearWindowEdge(const int8_t owners[kReadings], int slot, int r, int margin) {
+    int low = r, high = r;
+    while (low > 0 && owners[low - 1] == slot) --low;
+    while (high < kReadings - 1 && owners[high + 1] == slot) ++high;
+    const bool floor = slot == 0 && low == 0;
+    return (!floor && r - low < margin) || high - r < margin;
 }
 
 std::string EndReadingChart(ReadingChart& chart) {

@@ -12,15 +12,25 @@
 #include "key_pars/key_pars.h"
 #include "layout_file.h"
 #include "main/tavrion_thread.h"
+#include "output_file.h"
 #include "replay_board.h"
 #include "replay_engine.h"
+#include "replay_picture.h"
 #include "trace_text.h"
 
 // How long the daemon may take after the trace's last step to let every key go.
 static constexpr uint64_t kSettleWithinMs = 10000;
 
+// What a replay collects as it goes: the events it prints, and what the picture needs.
+struct Session {
+    uint64_t events;
+    ReplayPicture* picture;  // nullptr: no picture
+};
+
 static void PrintEvent(const ReplayEvent& event, void* context) {
-    ++*static_cast<uint64_t*>(context);
+    Session& session = *static_cast<Session*>(context);
+    ++session.events;
+    if (session.picture) NoteReplayEvent(*session.picture, event);
     const char* what = event.value == 1 ? "down" : event.value == 0 ? "up" : "?";
     printf("%10llu ms  %s %s\n", static_cast<unsigned long long>(event.ms),
            KeyLabel(event.code).c_str(), what);
@@ -72,7 +82,8 @@ static uint32_t ChoosePeriod(const ReplayOptions& options, const std::string& tr
     return recorded != 0 ? recorded : kDefaultPeriodMs;
 }
 
-int ReplayText(const ReplayOptions& options, const std::string& layout, const std::string& trace) {
+int ReplayText(const ReplayOptions& options, const std::string& layout, const std::string& trace,
+               std::string* svg) {
     tinyxml2::XMLDocument document;
     if (ParseLayoutText(options.file, layout, document) != 0) return 2;
     // The whole trace is checked before anything is replayed, so a bad line prints no events.
@@ -98,19 +109,25 @@ int ReplayText(const ReplayOptions& options, const std::string& layout, const st
     }
     const char* source = nullptr;
     const uint32_t period = ChoosePeriod(options, trace, source);
-    uint64_t events = 0;
-    if (ReplayBegin(layout, period, PrintEvent, &events) != 0) {
+    static ReplayPicture picture;
+    Session session = {0, svg ? &picture : nullptr};
+    if (ReplayBegin(layout, period, PrintEvent, &session) != 0) {
         fprintf(stderr,
                 "keypad-tool: the daemon reads no key from %s (keypad-tool check says why)\n",
                 options.file);
         return 2;
     }
     printf("replay of %s on %s: %s\n", options.trace, options.file, Description(source).c_str());
+    if (svg) {
+        BeginReplayPicture(picture,
+                           std::string("replay of ") + options.trace + " on " + options.file);
+    }
     // Checked above: every step can be taken.
     EachTraceStep(
         trace,
-        [](const TraceStep& step, long) -> const char* {
+        [&](const TraceStep& step, long) -> const char* {
             ReplayStep(step);
+            if (svg) NoteReplayStep(picture, step);
             return nullptr;
         },
         problem);
@@ -122,7 +139,11 @@ int ReplayText(const ReplayOptions& options, const std::string& layout, const st
            static_cast<unsigned long long>(last), ReplaySettled() ? "settled" : "not settled",
            static_cast<unsigned long long>(settledAt),
            static_cast<unsigned long long>(ReplayWakeups()),
-           static_cast<unsigned long long>(events), events == 1 ? "" : "s");
+           static_cast<unsigned long long>(session.events), session.events == 1 ? "" : "s");
+    if (svg) {
+        picture.endMs = std::max(picture.endMs, settledAt);
+        *svg = DrawReplayPicture(picture, options.fromMs, options.toMs);
+    }
     return 0;
 }
 
@@ -131,5 +152,8 @@ int RunReplay(const ReplayOptions& options) {
     std::string trace;
     if (ReadInputFile(options.file, layout) != 0) return 2;
     if (ReadInputFile(options.trace, trace) != 0) return 2;
-    return ReplayText(options, layout, trace);
+    std::string svg;
+    const int status = ReplayText(options, layout, trace, options.svgPath ? &svg : nullptr);
+    if (status == 0 && options.svgPath && WriteOutputFile(options.svgPath, svg) != 0) return 2;
+    return status;
 }

@@ -248,14 +248,21 @@ std::string DrawReplayPicture(const ReplayPicture& picture, uint64_t from, uint6
     Svg svg;
     SvgBegin(svg, kWidth, height, picture.title);
     SvgText(svg, kLeft, 22, picture.title, 14, kSvgStart, kSvgInk, true);
-    SvgLegend(svg, kLeft, 42,
-              {{kSvgInk, 1, true, "reading"},
-               {kSvgBlue, 0.25, false, "key window"},
-               {kSvgOrange, 1, true, "event sent (solid down, dashed up)"},
-               {kSvgError, 1, false, "failed read"},
-               {kSvgShade, 0.45, false, "key lock on"},
-               {kSvgGrid, 0.6, false, "worker stalled"},
-               {kSvgGreen, 1, true, "property set"}});
+    // The legend names only what the picture shows.
+    bool failed = false, lockOn = false;
+    for (const PictureChannel& c : picture.channels) {
+        for (const Level& l : c.levels) failed |= l.failed;
+    }
+    for (const Level& l : picture.keyLock) lockOn |= l.value == 1;
+    std::vector<SvgLegendItem> legend = {
+        {kSvgInk, 1, true, "reading"},
+        {kSvgBlue, 0.25, false, "key window"},
+        {kSvgOrange, 1, true, "event sent (solid down, dashed up)"}};
+    if (failed) legend.push_back({kSvgError, 1, false, "failed read"});
+    if (lockOn) legend.push_back({kSvgShade, 0.45, false, "key lock on"});
+    if (!picture.stalls.empty()) legend.push_back({kSvgGrid, 0.6, false, "worker stalled"});
+    if (!picture.properties.empty()) legend.push_back({kSvgGreen, 1, true, "property set"});
+    SvgLegend(svg, kLeft, 42, legend);
 
     // Key lock and stalls first, under everything else.
     std::vector<std::pair<uint64_t, uint64_t>> locked;
