@@ -1,7 +1,8 @@
 // Any bytes as a replay trace through keypad-tool replay and calibrate: the trace reader checks
 // every line, the replay engine plays it into the daemon on a shipped layout, and calibrate
-// analyses it as a recording of that panel. On the side, every step the reader accepts must
-// print back as a line that reads as the same step.
+// analyses it as a recording of that panel; both draw their pictures, which stay within a bound
+// whatever the trace. On the side, every step the reader accepts must print back as a line that
+// reads as the same step.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -26,6 +27,9 @@ static bool SameStep(const TraceStep& a, const TraceStep& b) {
 // A replay runs every wake-up up to its last step, and the fuzzer soon learns to write times of
 // hours: it would then spend its budget waiting on the clock. Such traces are read, not played.
 static constexpr uint64_t kLongestPlayedMs = 10 * 60 * 1000;
+
+// A picture is reduced to its pixels however long the trace: a few hundred kilobytes at most.
+static constexpr size_t kLargestPicture = 4 << 20;
 
 // The time of the step the line holds (0 for none).
 static uint64_t RoundTrip(const char* line) {
@@ -60,8 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         start = end + 1;
     }
     // Calibrate reads runs of samples, not every wake-up: any time is cheap.
-    CalibrateText({"key_pad.xml", "fuzz.trace", nullptr, false}, layouts[size % 2], text);
+    std::string svg;
+    CalibrateText({"key_pad.xml", "fuzz.trace", nullptr, false, nullptr}, layouts[size % 2], text,
+                  &svg);
+    if (svg.size() > kLargestPicture) abort();
     if (lastMs > kLongestPlayedMs) return 0;
-    ReplayText({"key_pad.xml", "fuzz.trace", 0}, layouts[size % 2], text);
+    // A part of the picture chosen by the input too.
+    const uint64_t from = size > 0 ? data[0] * 100 : 0;
+    const uint64_t to = size > 1 && data[1] > data[0] ? data[1] * 100 : 0;
+    svg.clear();
+    ReplayText({"key_pad.xml", "fuzz.trace", 0, "fuzz.svg", from, to}, layouts[size % 2], text,
+               &svg);
+    if (svg.size() > kLargestPicture) abort();
     return 0;
 }

@@ -62,4 +62,11 @@ expect 2 "bad.ladder:2: error: \"1.2.3\" is not a resistance" \
     $tool ladder examples/key_pad.xml "$work/bad.ladder"
 expect 1 "E12 at 2% would" $tool ladder --design 8 --series E12 --tolerance 5% --adc-error 5
 expect 2 "usage:" $tool ladder --design 7 examples/key_pad.xml
+# Pictures: a part that ends before it begins, or a part with no picture to draw, is refused; a
+# picture that cannot be written fails the command, after its text.
+expect 2 "usage:" $tool replay --svg "$work/r.svg" --from 900 --to 300 examples/key_pad.xml "$work/good.trace"
+expect 2 "usage:" $tool replay --from 100 examples/key_pad.xml "$work/good.trace"
+expect 2 "cannot write $work/none/r.svg" $tool replay --svg "$work/none/r.svg" examples/key_pad.xml "$work/good.trace"
+grep -q "KEY_VOLUMEUP (115) down" "$work/out" || { echo "FAIL: no text before the picture failed"; fail=1; }
+expect 2 "is an input: the picture is not drawn over it" $tool replay --svg "$work/good.trace" examples/key_pad.xml "$work/good.trace"
 exit $fail

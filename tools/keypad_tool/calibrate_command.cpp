@@ -3,7 +3,6 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <tinyxml2.h>
 
 #include <algorithm>
@@ -579,17 +578,16 @@ int CalibrateText(const CalibrateOptions& options, const std::string& layout,
     return errors > 0 ? 1 : 0;
 }
 
-// Whether two paths name one file (through links as well).
-static bool SameFile(const char* a, const char* b) {
-    struct stat x;
-    struct stat y;
-    return stat(a, &x) == 0 && stat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
-}
-
 int RunCalibrate(const CalibrateOptions& options) {
-    if (options.writePath && SameFile(options.writePath, options.trace)) {
+    if (OutputIsInput(options.writePath, options.trace)) {
         fprintf(stderr, "keypad-tool: %s is the recording: the layout is not written over it\n",
                 options.writePath);
+        return 2;
+    }
+    if (OutputIsInput(options.svgPath, options.trace) ||
+        OutputIsInput(options.svgPath, options.layout)) {
+        fprintf(stderr, "keypad-tool: %s is an input: the picture is not drawn over it\n",
+                options.svgPath);
         return 2;
     }
     std::string layout;

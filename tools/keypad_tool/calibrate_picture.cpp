@@ -85,11 +85,25 @@ std::string DrawCalibratePicture(const std::vector<CalibrateGroupPicture>& group
             ChartRowLabel(chart, row++, group + "presses of no key", kSvgError);
         }
         if (!g.marks.empty()) {
+            // The worst that any mark says of each reading, drawn in runs: however many
+            // transits a recording holds, the row stays 256 readings wide.
+            int worst[kReadings + 1];
+            for (int& w : worst) w = -1;
             bool error = false;
             for (const CalibrateMark& m : g.marks) {
-                ChartSpan(chart, row, kStripReadings, static_cast<int>(m.low),
-                          static_cast<int>(m.high), m.severity == kError ? kSvgError : kSvgWarning);
+                for (uint32_t r = m.low; r <= m.high && r < kReadings; ++r) {
+                    worst[r] = std::max(worst[r], static_cast<int>(m.severity));
+                }
                 error |= m.severity == kError;
+            }
+            for (int r = 0, from = 0; r <= kReadings; ++r) {
+                if (r > 0 && (r == kReadings || worst[r] != worst[r - 1])) {
+                    if (worst[r - 1] >= 0) {
+                        ChartSpan(chart, row, kStripReadings, from, r - 1,
+                                  worst[r - 1] == kError ? kSvgError : kSvgWarning);
+                    }
+                    from = r;
+                }
             }
             ChartRowLabel(chart, row++, group + "transits and slides",
                           error ? kSvgError : kSvgWarning);

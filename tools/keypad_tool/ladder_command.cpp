@@ -271,6 +271,12 @@ int RunLadder(int argc, char** argv) {
     if (const int status = ParseOptions(argc, argv, o)) return status;
     if (o.design) return Design(o.request);
 
+    if (OutputIsInput(o.svgPath, o.ladder) || OutputIsInput(o.svgPath, o.layout) ||
+        OutputIsInput(o.writePath, o.ladder)) {
+        fprintf(stderr, "keypad-tool: %s is an input: not written over it\n",
+                OutputIsInput(o.writePath, o.ladder) ? o.writePath : o.svgPath);
+        return 2;
+    }
     std::string text;
     if (ReadInputFile(o.ladder, text) != 0) return 2;
     Ladder ladder;

@@ -167,3 +167,10 @@ int WriteOutputFile(const char* path, const char* data, size_t size) {
     sigprocmask(SIG_SETMASK, &before, nullptr);
     return result;
 }
+
+bool OutputIsInput(const char* output, const char* input) {
+    struct stat out;
+    struct stat in;
+    return output && input && stat(output, &out) == 0 && stat(input, &in) == 0 &&
+           S_ISREG(out.st_mode) && out.st_dev == in.st_dev && out.st_ino == in.st_ino;
+}

@@ -22,3 +22,7 @@ int WriteOutputFile(const char* path, const char* data, size_t size);
 inline int WriteOutputFile(const char* path, const std::string& text) {
     return WriteOutputFile(path, text.data(), text.size());
 }
+
+// True when an output would replace one of the command's inputs (the same file, through links
+// too): a picture or a trace written over the recording it came from loses the recording.
+bool OutputIsInput(const char* output, const char* input);

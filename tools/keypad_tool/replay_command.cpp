@@ -148,6 +148,12 @@ int ReplayText(const ReplayOptions& options, const std::string& layout, const st
 }
 
 int RunReplay(const ReplayOptions& options) {
+    if (OutputIsInput(options.svgPath, options.trace) ||
+        OutputIsInput(options.svgPath, options.file)) {
+        fprintf(stderr, "keypad-tool: %s is an input: the picture is not drawn over it\n",
+                options.svgPath);
+        return 2;
+    }
     std::string layout;
     std::string trace;
     if (ReadInputFile(options.file, layout) != 0) return 2;

@@ -287,6 +287,17 @@ std::string DrawReplayPicture(const ReplayPicture& picture, uint64_t from, uint6
     SvgText(svg, kLeft + kPlotWidth / 2, bottom + 36, "time since the daemon started", 11,
             kSvgMiddle);
 
+    // Every event as a mark through the bands (one a pixel column for each direction), under
+    // the readings, so that a busy stretch still shows them.
+    for (const auto& m : marks) {
+        SvgLine(svg, m.first, plotTop, m.first, bottom, kSvgOrange, 1.2, m.second->value != 1);
+    }
+    double lastProperty = -1e9;  // one mark a pixel column
+    for (const PictureMark& p : picture.properties) {
+        if (!axis.Shows(p.ms) || axis.X(p.ms) - lastProperty < 1) continue;
+        lastProperty = axis.X(p.ms);
+        SvgLine(svg, lastProperty, laneTop, lastProperty, bottom, kSvgGreen, 1, true);
+    }
     double top = plotTop;
     for (const PictureChannel& c : picture.channels) {
         top += kBandGap;
@@ -334,16 +345,7 @@ std::string DrawReplayPicture(const ReplayPicture& picture, uint64_t from, uint6
         top += kGpioBand;
     }
 
-    // Every event as a mark through the bands (one a pixel column for each direction), then
-    // the labels in the lane above.
-    for (const auto& m : marks) {
-        SvgLine(svg, m.first, plotTop, m.first, bottom, kSvgOrange, 1.2, m.second->value != 1);
-    }
-    for (const PictureMark& p : picture.properties) {
-        if (axis.Shows(p.ms)) {
-            SvgLine(svg, axis.X(p.ms), laneTop, axis.X(p.ms), bottom, kSvgGreen, 1, true);
-        }
-    }
+    // The labels in the lane above the bands.
     for (const Label& l : labels) {
         const double y = laneTop + (l.row + 1) * kLabelRow - 3;
         SvgText(svg, l.x, y, l.text, 10, kSvgStart, l.colour);
