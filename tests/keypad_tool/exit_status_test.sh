@@ -68,5 +68,5 @@ expect 2 "usage:" $tool replay --svg "$work/r.svg" --from 900 --to 300 examples/
 expect 2 "usage:" $tool replay --from 100 examples/key_pad.xml "$work/good.trace"
 expect 2 "cannot write $work/none/r.svg" $tool replay --svg "$work/none/r.svg" examples/key_pad.xml "$work/good.trace"
 grep -q "KEY_VOLUMEUP (115) down" "$work/out" || { echo "FAIL: no text before the picture failed"; fail=1; }
-expect 2 "is an input: the picture is not drawn over it" $tool replay --svg "$work/good.trace" examples/key_pad.xml "$work/good.trace"
+expect 2 "the picture is not written over it" $tool replay --svg "$work/good.trace" examples/key_pad.xml "$work/good.trace"
 exit $fail

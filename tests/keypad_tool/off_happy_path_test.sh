@@ -77,7 +77,7 @@ expect "--write through a link" 0 'KeyThreshold="0x39"' '$tool calibrate --quiet
 expect "--write keeps mode and owner" 0 "600 $owner" '$tool calibrate --quiet --write private.xml private.xml good.trace && stat -c "%a %U" private.xml'
 expect "--write refuses a read-only file" 2 "read-only" '$tool calibrate --quiet --write read-only.xml $p good.trace; s=$?; cmp read-only.xml $p && exit $s'
 expect "--write in a read-only folder" 0 'KeyThreshold="0x39"' '$as_other $tool calibrate --quiet --write locked/key_pad.xml $p good.trace && cat locked/key_pad.xml'
-expect "--write over the recording" 2 "is the recording" '$tool calibrate --write good.trace $p good.trace'
+expect "--write over the recording" 2 "is the input good.trace: the layout is not written" '$tool calibrate --write good.trace $p good.trace'
 expect "--write /dev/stdout into a file" 0 "2" '$tool calibrate --write /dev/stdout $p good.trace >both; grep -c -e "^calibrate of" -e "<key_pad_xml>" both'
 expect "record ended by SIGHUP" 0 "adc 1 0xff" 'mkfifo fifo; $record >fifo & exec 3<fifo; read -r line <&3; kill -HUP $!; cat <&3; wait $!'
 expect "record refuses the board's layout" 2 "is the board's key layout" '$record --for 1 $board; s=$?; cmp $board $k && exit $s'

@@ -552,19 +552,12 @@ int CalibrateText(const CalibrateOptions& options, const std::string& layout,
     }
     SortFindings(c.layout);
     SortFindings(c.trace);
-    const int errors = CountFindings(c.layout, kError) + CountFindings(c.trace, kError);
-    const int warnings = CountFindings(c.layout, kWarning) + CountFindings(c.trace, kWarning);
     if (!options.quiet) {
         printf("calibrate of %s (a sample every %u ms, %.1f s) on %s\n%s", options.trace,
                recording.periodMs, recording.endMs / 1000.0, options.layout, c.table.c_str());
-        printf(errors + warnings == 0 ? "Findings: none\n" : "Findings:\n");
     }
-    PrintFindings(stdout, options.layout, c.layout);
-    PrintFindings(stdout, options.trace, c.trace);
-    if (!options.quiet && errors + warnings > 0) {
-        printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
-               warnings == 1 ? "" : "s");
-    }
+    const int errors =
+        PrintFindingsSection(options.quiet, options.layout, c.layout, options.trace, &c.trace);
     if (svg) {
         *svg = DrawCalibratePicture(
             c.pictures, groups > 1,
@@ -579,15 +572,8 @@ int CalibrateText(const CalibrateOptions& options, const std::string& layout,
 }
 
 int RunCalibrate(const CalibrateOptions& options) {
-    if (OutputIsInput(options.writePath, options.trace)) {
-        fprintf(stderr, "keypad-tool: %s is the recording: the layout is not written over it\n",
-                options.writePath);
-        return 2;
-    }
-    if (OutputIsInput(options.svgPath, options.trace) ||
-        OutputIsInput(options.svgPath, options.layout)) {
-        fprintf(stderr, "keypad-tool: %s is an input: the picture is not drawn over it\n",
-                options.svgPath);
+    if (RefuseOutputOverInput(options.writePath, "the layout", options.trace) != 0 ||
+        RefuseOutputOverInput(options.svgPath, "the picture", options.layout, options.trace) != 0) {
         return 2;
     }
     std::string layout;

@@ -34,16 +34,9 @@ int RunCheck(const CheckOptions& options) {
     LayoutElements elements;
     if (FindLayoutProblems(options.file, text, elements, findings) != 0) return 2;
 
-    const int errors = CountFindings(findings, kError);
-    const int warnings = CountFindings(findings, kWarning);
-    if (!options.quiet) {
-        PrintLayout(stdout, options.file, elements);
-        printf(findings.empty() ? "Findings: none\n" : "Findings:\n");
-    }
-    PrintFindings(stdout, options.file, findings);
-    if (!options.quiet && !findings.empty()) {
-        printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
-               warnings == 1 ? "" : "s");
-    }
+    if (!options.quiet) PrintLayout(stdout, options.file, elements);
+    int warnings = 0;
+    const int errors =
+        PrintFindingsSection(options.quiet, options.file, findings, nullptr, nullptr, &warnings);
     return errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
 }

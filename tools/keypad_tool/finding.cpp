@@ -30,3 +30,20 @@ int CountFindings(const Findings& findings, Severity severity) {
         return f.severity == severity;
     }));
 }
+
+int PrintFindingsSection(bool quiet, const char* file, const Findings& findings, const char* other,
+                         const Findings* otherFindings, int* warningCount) {
+    const Findings none;
+    const Findings& more = otherFindings ? *otherFindings : none;
+    const int errors = CountFindings(findings, kError) + CountFindings(more, kError);
+    const int warnings = CountFindings(findings, kWarning) + CountFindings(more, kWarning);
+    if (!quiet) printf(errors + warnings == 0 ? "Findings: none\n" : "Findings:\n");
+    PrintFindings(stdout, file, findings);
+    if (other) PrintFindings(stdout, other, more);
+    if (!quiet && errors + warnings > 0) {
+        printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
+               warnings == 1 ? "" : "s");
+    }
+    if (warningCount) *warningCount = warnings;
+    return errors;
+}

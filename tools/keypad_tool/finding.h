@@ -23,3 +23,10 @@ void SortFindings(Findings& findings);
 // "FILE:LINE: error: text", one a line.
 void PrintFindings(FILE* out, const char* file, const Findings& findings);
 int CountFindings(const Findings& findings, Severity severity);
+
+// What a command ends its report with, on standard output: "Findings: none" or "Findings:"
+// (unless quiet), the findings of the file and then of the other file (nullptr: none), and
+// (unless quiet) the count of errors and warnings. The number of errors.
+int PrintFindingsSection(bool quiet, const char* file, const Findings& findings,
+                         const char* other = nullptr, const Findings* otherFindings = nullptr,
+                         int* warningCount = nullptr);

@@ -271,10 +271,8 @@ int RunLadder(int argc, char** argv) {
     if (const int status = ParseOptions(argc, argv, o)) return status;
     if (o.design) return Design(o.request);
 
-    if (OutputIsInput(o.svgPath, o.ladder) || OutputIsInput(o.svgPath, o.layout) ||
-        OutputIsInput(o.writePath, o.ladder)) {
-        fprintf(stderr, "keypad-tool: %s is an input: not written over it\n",
-                OutputIsInput(o.writePath, o.ladder) ? o.writePath : o.svgPath);
+    if (RefuseOutputOverInput(o.writePath, "the layout", o.ladder) != 0 ||
+        RefuseOutputOverInput(o.svgPath, "the picture", o.layout, o.ladder) != 0) {
         return 2;
     }
     std::string text;
@@ -291,19 +289,9 @@ int RunLadder(int argc, char** argv) {
 
     LadderAnalysis a;
     AnalyseLadder(ladder, layout, a);
-    const Findings& mine = a.layoutFindings;
-    const int errors = CountFindings(mine, kError) + CountFindings(a.ladderFindings, kError);
-    const int warnings = CountFindings(mine, kWarning) + CountFindings(a.ladderFindings, kWarning);
-    if (!o.quiet) {
-        PrintReport(o, ladder, layout, a);
-        printf(errors + warnings == 0 ? "Findings: none\n" : "Findings:\n");
-    }
-    PrintFindings(stdout, o.layout, a.layoutFindings);
-    PrintFindings(stdout, o.ladder, a.ladderFindings);
-    if (!o.quiet && errors + warnings > 0) {
-        printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
-               warnings == 1 ? "" : "s");
-    }
+    if (!o.quiet) PrintReport(o, ladder, layout, a);
+    const int errors =
+        PrintFindingsSection(o.quiet, o.layout, a.layoutFindings, o.ladder, &a.ladderFindings);
     if (o.svgPath) {
         const std::string title = std::string("ladder ") + o.ladder + " on " + o.layout +
                                   ", ADC group " + std::to_string(o.group);

@@ -168,9 +168,18 @@ int WriteOutputFile(const char* path, const char* data, size_t size) {
     return result;
 }
 
-bool OutputIsInput(const char* output, const char* input) {
-    struct stat out;
-    struct stat in;
-    return output && input && stat(output, &out) == 0 && stat(input, &in) == 0 &&
-           S_ISREG(out.st_mode) && out.st_dev == in.st_dev && out.st_ino == in.st_ino;
+static bool SameFile(const char* a, const char* b) {
+    struct stat x;
+    struct stat y;
+    return a && b && stat(a, &x) == 0 && stat(b, &y) == 0 && S_ISREG(x.st_mode) &&
+           x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+int RefuseOutputOverInput(const char* output, const char* what, const char* input,
+                          const char* other) {
+    const char* same = SameFile(output, input) ? input : SameFile(output, other) ? other : nullptr;
+    if (!same) return 0;
+    fprintf(stderr, "keypad-tool: %s is the input %s: %s is not written over it\n", output, same,
+            what);
+    return -1;
 }

@@ -23,6 +23,8 @@ inline int WriteOutputFile(const char* path, const std::string& text) {
     return WriteOutputFile(path, text.data(), text.size());
 }
 
-// True when an output would replace one of the command's inputs (the same file, through links
-// too): a picture or a trace written over the recording it came from loses the recording.
-bool OutputIsInput(const char* output, const char* input);
+// 0 when output (nullptr: none) replaces neither input (the same file, through links too);
+// otherwise -1 after saying so on standard error: a picture or a layout written over the recording
+// or the layout it came from loses that input. what names the output ("the picture").
+int RefuseOutputOverInput(const char* output, const char* what, const char* input,
+                          const char* other = nullptr);

@@ -148,10 +148,7 @@ int ReplayText(const ReplayOptions& options, const std::string& layout, const st
 }
 
 int RunReplay(const ReplayOptions& options) {
-    if (OutputIsInput(options.svgPath, options.trace) ||
-        OutputIsInput(options.svgPath, options.file)) {
-        fprintf(stderr, "keypad-tool: %s is an input: the picture is not drawn over it\n",
-                options.svgPath);
+    if (RefuseOutputOverInput(options.svgPath, "the picture", options.file, options.trace) != 0) {
         return 2;
     }
     std::string layout;
