@@ -19,7 +19,8 @@ protected:
     void TearDown() override {
         digestBufferAlloc = allocateAlignedBuffer;
         progressClock = millisecondClock;
-        listedFileAccess = {openListedFile, measureListedFile, readListedFile, closeListedFile};
+        listedFileAccess = {openListedFile, measureListedFile, readListedFile, closeListedFile,
+                            startAsyncReads};
         digestUpdate = md5Update;
         ScratchDirTest::TearDown();
     }
@@ -99,30 +100,40 @@ TEST_F(FileDigest, ProgressReachesTheConsoleEveryHundredMilliseconds) {
     EXPECT_EQ(consoleBytes, (std::vector<long>{0, 0, 0, 0, threeChunks, threeChunks, threeChunks}));
 }
 
-// The buffer is allocated after the file was measured: the moment to resize the file under
-// the call, or to refuse it the memory.
+// The file resized under the reader: once it has been measured, or once a read has ended (the
+// reader then reads one block at a time, through the read put here).
 static off_t resizeTo;
-static void* resizeThenAllocate(size_t size) {
-    return truncate("f", resizeTo) == 0 ? allocateAlignedBuffer(size) : nullptr;
+static int64_t measureThenResize(ListedFile* file) {
+    const int64_t size = measureListedFile(file);
+    return truncate("f", resizeTo) == 0 ? size : -1;
+}
+static long readThenResize(ListedFile* file, int64_t offset, void* buffer, size_t size) {
+    const long got = readListedFile(file, offset, buffer, size);
+    return truncate("f", resizeTo) == 0 ? got : -1;
 }
 static void* refuse(size_t) { return nullptr; }
 
-TEST_F(FileDigest, ChangedAfterMeasuringOrNoMemory) {
+TEST_F(FileDigest, ChangedWhileReadOrNoMemory) {
     struct Case {
         const char* name;
+        ListedFileAccess access;
         void* (*alloc)(size_t);
         off_t resizeTo;
-        bool hashed;
-        const char* rest;  // printed after "count: 100000  "
+        const char* rest;  // printed after "count: 100000  "; the file is hashed if it succeeds
         const char* box;
     };
+    const ListedFileAccess measured = {openListedFile, measureThenResize, readListedFile,
+                                       closeListedFile, startAsyncReads};
+    const ListedFileAccess read = {openListedFile, measureListedFile, readThenResize,
+                                   closeListedFile, nullptr};
     const Case cases[] = {
-        {"grew: the measured bytes count", resizeThenAllocate, 150000, true,
-         "\b\\\b|\b/\bsuccess\n", ""},
-        {"shrank by a byte", resizeThenAllocate, 99999, false, "\b\\\b|", ""},
-        {"shrank to half", resizeThenAllocate, 50000, false, "\b\\", ""},
-        {"emptied", resizeThenAllocate, 0, false, "", ""},
-        {"no memory", refuse, 0, false, "Out of memory\n", "[提示] Out of memory!\n\n"},
+        {"unchanged", measured, allocateAlignedBuffer, 100000, "\b\\\b|\b/\bsuccess\n", ""},
+        {"grew after measuring", measured, allocateAlignedBuffer, 150000, "\b\\\b|\b/", ""},
+        {"grew after its last read", read, allocateAlignedBuffer, 100001, "\b\\\b|\b/", ""},
+        {"shrank by a byte", measured, allocateAlignedBuffer, 99999, "\b\\\b|", ""},
+        {"shrank to half", measured, allocateAlignedBuffer, 50000, "\b\\", ""},
+        {"emptied", measured, allocateAlignedBuffer, 0, "", ""},
+        {"no memory", measured, refuse, 100000, "Out of memory\n", "[提示] Out of memory!\n\n"},
     };
     const std::string data = patterned(100000);
     writeFile("measured", data);
@@ -131,13 +142,15 @@ TEST_F(FileDigest, ChangedAfterMeasuringOrNoMemory) {
         writeFile("f", data);
         memset(lastDigest, 0xA5, sizeof lastDigest);
         resizeTo = c.resizeTo;
+        listedFileAccess = c.access;
         digestBufferAlloc = c.alloc;
         std::string out, box;
-        EXPECT_EQ(digest("f", &out, &box), c.hashed);
+        const bool hashed = strstr(c.rest, "success") != nullptr;
+        EXPECT_EQ(digest("f", &out, &box), hashed);
         EXPECT_EQ(out, std::string("open f count: 100000  ") + c.rest);
         EXPECT_EQ(box, c.box);
         EXPECT_EQ(hexOf(lastDigest),
-                  c.hashed ? md5sumOf("measured") : "a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5");
+                  hashed ? md5sumOf("measured") : "a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5");
     }
 }
 
@@ -149,7 +162,7 @@ TEST_F(FileDigest, ChangedAfterMeasuringOrNoMemory) {
 static int64_t fakeSize, fakeReadAt, fedBytes;
 static ListedFileOpen fakeOpened;
 static bool inOrder;
-static ListedFileOpen fakeOpen(const char*, ListedFile* file) {
+static ListedFileOpen fakeOpen(const char*, ListedFolder*, ListedFile* file) {
     file->handle = -1;
     return fakeOpened;
 }
@@ -184,7 +197,7 @@ TEST_F(FileDigest, InjectedReaderSizesOffsetsAndCountPastFourGib) {
         {3, kOpenedCached, cached.c_str()},
         {40961, kOpenedCached, ""},
     };
-    listedFileAccess = {fakeOpen, fakeMeasure, fakeRead, fakeClose};
+    listedFileAccess = {fakeOpen, fakeMeasure, fakeRead, fakeClose, nullptr};
     digestUpdate = checkAndCount;
     cachedReadingAnnounced = false;
     for (const Case& c : cases) {
