@@ -55,7 +55,8 @@ struct ReadAhead {
     size_t ringUsed;  // held from ringHead backwards
     bool stopping;
     bool readerEnded;
-    bool readerWaiting;  // for room: woken once half the records and half the ring are free
+    bool readerWaiting;  // for room, since the oldest record was roomMissedAt
+    size_t roomMissedAt;
 
     // The hash's own.
     bool holding;  // the oldest record is a block being hashed: its bytes stay until the next call
@@ -76,9 +77,19 @@ static Record& recordAt(ReadAhead* ahead, size_t number) {
     return ahead->records[number % kRecords];
 }
 
+// Under the monitor: whether the hash has taken enough since the reader last found no room to
+// go on with: half the records and room for a whole block. Woken for less, the reader would
+// follow the hash record by record.
+static bool roomFreed(const ReadAhead* ahead) {
+    return ahead->firstRecord != ahead->roomMissedAt && ahead->recordCount <= kRecords / 2 &&
+           ahead->ringSize - ahead->ringUsed >= ahead->blockSize + kSectorAlignment;
+}
+
 // Under the monitor: room for that many records and a stretch of length ring bytes.
 static bool takeRoom(ReadAhead* ahead, size_t records, size_t length, Record* record) {
-    if (ahead->stopping || ahead->recordCount + records > kRecords) return false;
+    if (ahead->stopping) return false;
+    ahead->roomMissedAt = ahead->firstRecord;
+    if (ahead->recordCount + records > kRecords) return false;
     if (length == 0) return true;
     if (ahead->ringUsed == 0) ahead->ringHead = 0;
     const size_t skip =
@@ -255,10 +266,12 @@ static void readFiles(void* argument) {
         enterMonitor(ahead->monitor);
         const bool finished = ahead->stopping || ahead->halted ||
                               (ahead->submitting < 0 && ahead->nextPath == ahead->count);
-        // Otherwise the ring or the records are full of what the hash has still to take. Woken
-        // for each record taken, the reader would follow the hash a file at a time.
+        // Otherwise the ring or the records are full of what the hash has still to take.
         ahead->readerWaiting = !finished;
-        while (ahead->readerWaiting && !ahead->stopping) waitMonitor(ahead->monitor);
+        while (ahead->readerWaiting && !ahead->stopping && !roomFreed(ahead)) {
+            waitMonitor(ahead->monitor);
+        }
+        ahead->readerWaiting = false;
         leaveMonitor(ahead->monitor);
         if (finished) break;
     }
@@ -310,11 +323,7 @@ static void dropOldest(ReadAhead* ahead) {
     ahead->ringUsed -= recordAt(ahead, ahead->firstRecord).ringTaken;
     ++ahead->firstRecord;
     --ahead->recordCount;
-    if (ahead->readerWaiting && ahead->recordCount <= kRecords / 2 &&
-        ahead->ringUsed <= ahead->ringSize / 2) {
-        ahead->readerWaiting = false;
-        notifyMonitor(ahead->monitor);
-    }
+    if (ahead->readerWaiting && roomFreed(ahead)) notifyMonitor(ahead->monitor);
 }
 
 static void releaseHeldBlock(ReadAhead* ahead) {
@@ -362,7 +371,6 @@ long nextBlock(ReadAhead* ahead, const uint8_t** block) {
 void stopReadAhead(ReadAhead* ahead) {
     enterMonitor(ahead->monitor);
     ahead->stopping = true;
-    ahead->readerWaiting = false;
     notifyMonitor(ahead->monitor);
     leaveMonitor(ahead->monitor);
     joinReaderThread(ahead->reader);

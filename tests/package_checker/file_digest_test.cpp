@@ -161,14 +161,14 @@ TEST_F(FileDigest, ChangedWhileReadOrNoMemory) {
 // Wine run.
 static int64_t fakeSize, fakeReadAt, fedBytes;
 static ListedFileOpen fakeOpened;
-static bool inOrder;
+static bool readInOrder, fedInOrder;  // one for each thread
 static ListedFileOpen fakeOpen(const char*, ListedFolder*, ListedFile* file) {
     file->handle = -1;
     return fakeOpened;
 }
 static int64_t fakeMeasure(ListedFile*) { return fakeSize; }
 static long fakeRead(ListedFile*, int64_t offset, void* buffer, size_t size) {
-    inOrder = inOrder && offset == fakeReadAt;
+    readInOrder = readInOrder && offset == fakeReadAt;
     const int64_t got = std::min(static_cast<int64_t>(size), fakeSize - offset);
     for (int64_t at = 0; at < got; at += 40960) {
         const int64_t mark = offset + at;
@@ -179,7 +179,7 @@ static long fakeRead(ListedFile*, int64_t offset, void* buffer, size_t size) {
 }
 static void fakeClose(ListedFile*) {}
 static void checkAndCount(Md5Context*, const void* data, size_t size) {
-    inOrder = inOrder && memcmp(data, &fedBytes, std::min<size_t>(8, size)) == 0;
+    fedInOrder = fedInOrder && memcmp(data, &fedBytes, std::min<size_t>(8, size)) == 0;
     fedBytes += static_cast<int64_t>(size);
 }
 
@@ -201,7 +201,8 @@ TEST_F(FileDigest, InjectedReaderSizesOffsetsAndCountPastFourGib) {
     digestUpdate = checkAndCount;
     cachedReadingAnnounced = false;
     for (const Case& c : cases) {
-        fakeSize = c.size, fakeOpened = c.opened, fakeReadAt = fedBytes = 0, inOrder = true;
+        fakeSize = c.size, fakeOpened = c.opened, fakeReadAt = fedBytes = 0,
+        readInOrder = fedInOrder = true;
         std::string out;
         ASSERT_TRUE(digest("f", &out)) << c.size;
         const std::string head = c.notice + ("open f count: " + std::to_string(c.size) + "  ");
@@ -209,6 +210,6 @@ TEST_F(FileDigest, InjectedReaderSizesOffsetsAndCountPastFourGib) {
         EXPECT_EQ(out.size(), head.size() + 2 * ((c.size + 40959) / 40960) + 9);
         EXPECT_EQ(out.substr(out.size() - 9), "\bsuccess\n");
         EXPECT_EQ(fedBytes, c.size);
-        EXPECT_TRUE(inOrder) << c.size;
+        EXPECT_TRUE(readInOrder && fedInOrder) << c.size;
     }
 }

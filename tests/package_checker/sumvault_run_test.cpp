@@ -158,14 +158,20 @@ static void* countRing(size_t size) {
     return allocateAlignedBuffer(size);
 }
 
-// One read ring for the whole run, however many files it reads.
+// One read ring for the whole run, however many files it reads: more than the reader can keep
+// ahead of the hash, so that it waits for room again and again.
 TEST_F(SumvaultRun, OneRingForTheWholeRun) {
-    writeFile("md5.txt", entry(kAbc, "usb_update/abc.bin") + entry(kMessage, "usb_update/msg.bin") +
-                             entry(kAbc, "usb_other/abc.bin"));
+    std::string list, printed;
+    for (int i = 0; i < 500; ++i) {
+        list += entry(kAbc, "usb_update/abc.bin") + entry(kMessage, "usb_update/msg.bin");
+        printed += abcLine() + msgLine();
+    }
+    writeFile("md5.txt", list);
     digestBufferAlloc = countRing;
     const Captured run = runCaptured("Sumvault.exe");
     digestBufferAlloc = allocateAlignedBuffer;
     EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, kBanner + printed + "errorcode: 0\n");
     EXPECT_EQ(ringsAllocated, 1);
 }
 
