@@ -30,8 +30,12 @@ void startFileDigests(size_t count, const char* (*pathAt)(size_t index));
 // Stops the reading wherever it is and releases the ring.
 void stopFileDigests();
 
+// Shows the console what was printed, unless it was shown less than 100 ms ago (progressClock).
+void showConsolePaced();
+
 // Hashes the next file of the reading started above, whose name is path, into lastDigest and
-// prints its progress line, flushed once finished; without a reading started, reads path alone.
+// prints its progress line; without a reading started, reads path alone. The line reaches the
+// console as showConsolePaced lets it, and before the hash waits for the disk.
 // Returns false, with lastDigest untouched and the line left unfinished, when the file cannot
 // be opened (also while someone writes it, or through a link) or measured, is empty, ends before
 // or goes on past its measured size, changes size while it is read, or no memory can be had.

@@ -103,11 +103,14 @@ ListedFileOpen openListedFile(const char* path, ListedFolder* folder, ListedFile
         if (handle == INVALID_HANDLE_VALUE) return kOpenFailed;
         opened = kOpenedCached;
     }
-    BY_HANDLE_FILE_INFORMATION information;
-    if (GetFileType(handle) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(handle, &information) ||
-        (information.dwFileAttributes &
-         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    // A plain file: no link, no folder. In the \\?\ form a name such as CON or NUL is a file's
+    // name like any other, never a device. (Asked for these attributes alone: the whole record of
+    // GetFileInformationByHandle asks for the volume's too, which costs a millisecond under Wine.)
+    FILE_ATTRIBUTE_TAG_INFO information;
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &information,
+                                      sizeof information) ||
+        (information.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) !=
+            0) {
         CloseHandle(handle);
         return kOpenFailed;
     }

@@ -44,6 +44,7 @@ struct ReadAhead {
     uint8_t* ring;
     size_t ringSize;
     size_t blockSize;
+    void (*beforeWaiting)();
     Monitor* monitor;
     ReaderThread* reader;
 
@@ -287,7 +288,7 @@ static void readFiles(void* argument) {
 }
 
 ReadAhead* startReadAhead(size_t count, const char* (*pathAt)(size_t index), uint8_t* ring,
-                          size_t ringSize, size_t blockSize) {
+                          size_t ringSize, size_t blockSize, void (*beforeWaiting)()) {
     if (blockSize == 0 || ringSize < blockSize + kSectorAlignment) return nullptr;
     ReadAhead* ahead = new (std::nothrow) ReadAhead();
     if (ahead == nullptr) return nullptr;
@@ -296,6 +297,7 @@ ReadAhead* startReadAhead(size_t count, const char* (*pathAt)(size_t index), uin
     ahead->ring = ring;
     ahead->ringSize = ringSize;
     ahead->blockSize = blockSize;
+    ahead->beforeWaiting = beforeWaiting;
     ahead->submitting = -1;
     ahead->folder = kNoListedFolder;
     ahead->monitor = createMonitor();
@@ -311,8 +313,17 @@ ReadAhead* startReadAhead(size_t count, const char* (*pathAt)(size_t index), uin
 // Under the monitor: the oldest record once the reader is finished with it; nullptr when the
 // reader has ended without it.
 static Record* oldestRecord(ReadAhead* ahead) {
+    bool announced = false;
     while (ahead->recordCount == 0 || !recordAt(ahead, ahead->firstRecord).done) {
         if (ahead->readerEnded) return nullptr;
+        if (!announced && ahead->beforeWaiting != nullptr) {
+            // Outside the monitor: whatever it does, the reader need not wait for it.
+            leaveMonitor(ahead->monitor);
+            ahead->beforeWaiting();
+            enterMonitor(ahead->monitor);
+            announced = true;
+            continue;
+        }
         waitMonitor(ahead->monitor);
     }
     return &recordAt(ahead, ahead->firstRecord);

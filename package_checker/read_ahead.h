@@ -17,9 +17,10 @@ struct ReadAhead;
 // them, into the ring of ringSize bytes at ring, in reads of blockSize bytes (the last of a file
 // one sector longer than its rest, to see whether the file goes on). ring, ringSize and
 // blockSize are sector-aligned, ringSize at least one block and a sector. The names must outlive
-// the reading. nullptr when no thread can be had.
+// the reading. beforeWaiting, if not null, is called whenever the calls below are about to wait
+// for the reader. nullptr when no thread can be had.
 ReadAhead* startReadAhead(size_t count, const char* (*pathAt)(size_t index), uint8_t* ring,
-                          size_t ringSize, size_t blockSize);
+                          size_t ringSize, size_t blockSize, void (*beforeWaiting)());
 // The next file, in list order, with its measured size in *size (-1: it could not be measured).
 // What is left of the file before is skipped. kOpenFailed also when no file is left.
 ListedFileOpen nextFile(ReadAhead* ahead, int64_t* size);

@@ -38,7 +38,7 @@ static int verifyEntries() {
         memset(computed, 0, sizeof computed);
         for (int i = 0; i < 16; ++i) snprintf(computed + 2 * i, 3, "%02x", lastDigest[i]);
         printf("[%s] [%s] < %s\n", entry.expectedDigest.c_str(), computed, entry.path.c_str());
-        fflush(stdout);
+        showConsolePaced();
         if (!sameDigest(entry.expectedDigest, computed)) {
             code = kListRejectedOrDigestDiffers;
             break;
