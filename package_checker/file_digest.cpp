@@ -18,11 +18,12 @@ bool cachedReadingAnnounced = false;
 
 static const size_t kChunkSize = 40960;
 // Reads of 640 KiB, large enough that a request costs little beside its data, and a ring of
-// three: the reader keeps two blocks ahead while the third is hashed, so a file takes about as
-// long as the slower of the two, and the ring stays under 2 MiB whatever the file's size. A chunk
-// is a multiple of every sector size, so each block starts and ends on a sector boundary.
+// three and a sector (a file's last read asks for one sector more): the reader keeps two blocks
+// ahead while the third is hashed, so a large file takes about as long as the slower of the two,
+// and many small files share the ring. A chunk is a multiple of every sector size, so each block
+// starts and ends on a sector boundary.
 static const size_t kBlockSize = 16 * kChunkSize;
-static const int kBlocks = 3;
+static const size_t kRingSize = 3 * kBlockSize + kSectorAlignment;
 static const char kProgress[] = "\\|/-";
 // Often enough for the spinner to turn, seldom enough that the console costs nothing.
 static const uint32_t kProgressIntervalMs = 100;
@@ -30,6 +31,45 @@ static const uint32_t kProgressIntervalMs = 100;
 static const char kCachedNotice[] =
     "This drive does not allow unbuffered reading: its files are read through the system's "
     "cache.\n";
+
+// When the console was last shown what was printed. A console write per line would cost more
+// than hashing a small file (a millisecond under Wine), so whole lines reach it at most every
+// 100 ms, and whenever the hash waits for the disk.
+static uint32_t consoleShownAt;
+
+void showConsolePaced() {
+    const uint32_t now = progressClock();
+    if (now - consoleShownAt < kProgressIntervalMs) return;
+    fflush(stdout);
+    consoleShownAt = now;
+}
+
+static void showConsole() { fflush(stdout); }
+
+// The reading of a run: both null when the ring or the reader could not be had.
+static bool readingStarted = false;
+static uint8_t* ring = nullptr;
+static ReadAhead* reading = nullptr;
+
+void startFileDigests(size_t count, const char* (*pathAt)(size_t index)) {
+    readingStarted = true;
+    ring = static_cast<uint8_t*>(digestBufferAlloc(kRingSize));
+    reading = ring != nullptr
+                  ? startReadAhead(count, pathAt, ring, kRingSize, kBlockSize, showConsole)
+                  : nullptr;
+    if (reading == nullptr) {
+        freeAlignedBuffer(ring);
+        ring = nullptr;
+    }
+}
+
+void stopFileDigests() {
+    if (reading != nullptr) stopReadAhead(reading);
+    freeAlignedBuffer(ring);
+    reading = nullptr;
+    ring = nullptr;
+    readingStarted = false;
+}
 
 struct Progress {
     size_t cycle;
@@ -46,16 +86,16 @@ static void showChunk(Progress* progress) {
     }
 }
 
-// Hashes the first size bytes as they come from the read-ahead, one chunk at a time. False when
-// the file ends early (it shrank since it was measured) or a read fails: a buffer only partly
-// filled cannot be vouched for. Bytes beyond the measured size (a file still growing) are not
-// hashed.
-static bool hashChunks(ReadAhead* ahead, int64_t size, Md5Context* context) {
+// Hashes the measured size as it comes from the reader, one chunk at a time. False when the file
+// ends early (it shrank since it was measured) or a read fails: a buffer only partly filled
+// cannot be vouched for; and when the file went on past its measured size or changed size while
+// it was read: it was still being written, and what was hashed may not be what it holds.
+static bool hashChunks(int64_t size, Md5Context* context) {
     Progress progress = {0, progressClock()};
     int64_t remaining = size;
     while (remaining > 0) {
         const uint8_t* block;
-        const int64_t got = nextBlock(ahead, &block);
+        const int64_t got = nextBlock(reading, &block);
         int64_t at = 0;
         do {
             const int64_t wanted = remaining < static_cast<int64_t>(kChunkSize)
@@ -68,54 +108,63 @@ static bool hashChunks(ReadAhead* ahead, int64_t size, Md5Context* context) {
             at += wanted;
         } while (remaining > 0 && at < got);
     }
-    return true;
+    const uint8_t* none;
+    return nextBlock(reading, &none) == 0;
 }
 
-bool computeFileDigest(const char* path) {
-    ListedFile file;
-    const ListedFileOpen opened = listedFileAccess.open(path, &file);
+// The start of a file's line. False when the line ends there: the file cannot be hashed.
+static bool showFile(const char* path, ListedFileOpen opened, int64_t size) {
     if (opened == kOpenedCached && !cachedReadingAnnounced) {
         printf("%s", kCachedNotice);
         cachedReadingAnnounced = true;
     }
     printf("open %s ", path);
-    if (opened == kOpenFailed) return false;
-
-    const int64_t size = listedFileAccess.measure(&file);
-    if (size < 0) {
-        listedFileAccess.close(&file);
-        return false;
-    }
+    if (opened == kOpenFailed || size < 0) return false;
     printf("count: %" PRId64 "  ", size);
-    if (size == 0) {
-        listedFileAccess.close(&file);
-        return false;
-    }
+    return size > 0;
+}
 
-    uint8_t* buffer = static_cast<uint8_t*>(digestBufferAlloc(kBlocks * kBlockSize));
-    ReadAhead* ahead =
-        buffer != nullptr ? startReadAhead(&file, size, buffer, kBlockSize, kBlocks) : nullptr;
-    if (ahead == nullptr) {
-        freeAlignedBuffer(buffer);
+// Without a ring or a reader the file is still opened and measured, so that its line says which
+// file it is and how large, as for any other.
+static bool reportNoMemory(const char* path) {
+    ListedFolder folder = kNoListedFolder;
+    ListedFile file;
+    const ListedFileOpen opened = listedFileAccess.open(path, &folder, &file);
+    const int64_t size = opened == kOpenFailed ? -1 : listedFileAccess.measure(&file);
+    if (showFile(path, opened, size)) {
         printf("Out of memory\n");
         fflush(stdout);
         showMessageBox(u"Out of memory!\n", kNoticeCaption);
-        listedFileAccess.close(&file);
-        return false;
     }
+    if (opened != kOpenFailed) listedFileAccess.close(&file);
+    closeListedFolder(&folder);
+    return false;
+}
+
+static bool digestNextFile(const char* path) {
+    if (reading == nullptr) return reportNoMemory(path);
+    int64_t size;
+    const ListedFileOpen opened = nextFile(reading, &size);
+    if (!showFile(path, opened, size)) return false;
 
     Md5Context context;
     md5Init(&context);
-    const bool complete = hashChunks(ahead, size, &context);
-    stopReadAhead(ahead);
-    if (complete) {
-        uint8_t digest[16];
-        md5Final(&context, digest);
-        memcpy(lastDigest, digest, sizeof lastDigest);
-        printf("\bsuccess\n");
-        fflush(stdout);
-    }
-    freeAlignedBuffer(buffer);
-    listedFileAccess.close(&file);
-    return complete;
+    if (!hashChunks(size, &context)) return false;
+    uint8_t digest[16];
+    md5Final(&context, digest);
+    memcpy(lastDigest, digest, sizeof lastDigest);
+    printf("\bsuccess\n");
+    showConsolePaced();
+    return true;
+}
+
+static const char* alonePath;
+
+bool computeFileDigest(const char* path) {
+    if (readingStarted) return digestNextFile(path);
+    alonePath = path;
+    startFileDigests(1, [](size_t) { return alonePath; });
+    const bool hashed = digestNextFile(path);
+    stopFileDigests();
+    return hashed;
 }

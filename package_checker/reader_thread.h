@@ -1,8 +1,9 @@
-// The few threading primitives the read-ahead needs: one worker thread and counting semaphores.
+// The few threading primitives the reader needs: one worker thread, and one lock with a condition
+// on which either side waits for the other.
 #pragma once
 
 struct ReaderThread;
-struct Semaphore;
+struct Monitor;
 
 // Runs body(argument) on a new thread; nullptr when no thread can be had.
 ReaderThread* startReaderThread(void (*body)(void* argument), void* argument);
@@ -10,7 +11,11 @@ ReaderThread* startReaderThread(void (*body)(void* argument), void* argument);
 void joinReaderThread(ReaderThread* thread);
 
 // nullptr when the system has none left.
-Semaphore* createSemaphore(int initialCount);
-void waitSemaphore(Semaphore* semaphore);
-void postSemaphore(Semaphore* semaphore);
-void destroySemaphore(Semaphore* semaphore);
+Monitor* createMonitor();
+void enterMonitor(Monitor* monitor);
+void leaveMonitor(Monitor* monitor);
+// Called inside: leaves, waits for a notification (or wakes for no reason), enters again.
+void waitMonitor(Monitor* monitor);
+// Wakes every thread waiting in the monitor.
+void notifyMonitor(Monitor* monitor);
+void destroyMonitor(Monitor* monitor);

@@ -1,7 +1,5 @@
 #include <pthread.h>
-#include <semaphore.h>
 
-#include <cerrno>
 #include <new>
 
 #include "reader_thread.h"
@@ -12,8 +10,9 @@ struct ReaderThread {
     void* argument;
 };
 
-struct Semaphore {
-    sem_t sem;
+struct Monitor {
+    pthread_mutex_t lock;
+    pthread_cond_t changed;
 };
 
 static void* runBody(void* thread) {
@@ -37,23 +36,28 @@ void joinReaderThread(ReaderThread* thread) {
     delete thread;
 }
 
-Semaphore* createSemaphore(int initialCount) {
-    Semaphore* semaphore = new (std::nothrow) Semaphore;
-    if (semaphore != nullptr && sem_init(&semaphore->sem, 0, initialCount) != 0) {
-        delete semaphore;
+Monitor* createMonitor() {
+    Monitor* monitor = new (std::nothrow) Monitor;
+    if (monitor == nullptr) return nullptr;
+    if (pthread_mutex_init(&monitor->lock, nullptr) != 0) {
+        delete monitor;
         return nullptr;
     }
-    return semaphore;
-}
-
-void waitSemaphore(Semaphore* semaphore) {
-    while (sem_wait(&semaphore->sem) != 0 && errno == EINTR) {
+    if (pthread_cond_init(&monitor->changed, nullptr) != 0) {
+        pthread_mutex_destroy(&monitor->lock);
+        delete monitor;
+        return nullptr;
     }
+    return monitor;
 }
 
-void postSemaphore(Semaphore* semaphore) { sem_post(&semaphore->sem); }
+void enterMonitor(Monitor* monitor) { pthread_mutex_lock(&monitor->lock); }
+void leaveMonitor(Monitor* monitor) { pthread_mutex_unlock(&monitor->lock); }
+void waitMonitor(Monitor* monitor) { pthread_cond_wait(&monitor->changed, &monitor->lock); }
+void notifyMonitor(Monitor* monitor) { pthread_cond_broadcast(&monitor->changed); }
 
-void destroySemaphore(Semaphore* semaphore) {
-    sem_destroy(&semaphore->sem);
-    delete semaphore;
+void destroyMonitor(Monitor* monitor) {
+    pthread_cond_destroy(&monitor->changed);
+    pthread_mutex_destroy(&monitor->lock);
+    delete monitor;
 }

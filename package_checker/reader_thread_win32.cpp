@@ -11,6 +11,11 @@ struct ReaderThread {
     void* argument;
 };
 
+struct Monitor {
+    SRWLOCK lock;
+    CONDITION_VARIABLE changed;
+};
+
 static DWORD WINAPI runBody(LPVOID thread) {
     ReaderThread* self = static_cast<ReaderThread*>(thread);
     self->body(self->argument);
@@ -34,17 +39,18 @@ void joinReaderThread(ReaderThread* thread) {
     delete thread;
 }
 
-Semaphore* createSemaphore(int initialCount) {
-    return reinterpret_cast<Semaphore*>(
-        CreateSemaphoreW(nullptr, initialCount, 0x7FFFFFFF, nullptr));
+Monitor* createMonitor() {
+    Monitor* monitor = new (std::nothrow) Monitor;
+    if (monitor == nullptr) return nullptr;
+    InitializeSRWLock(&monitor->lock);
+    InitializeConditionVariable(&monitor->changed);
+    return monitor;
 }
 
-void waitSemaphore(Semaphore* semaphore) {
-    WaitForSingleObject(reinterpret_cast<HANDLE>(semaphore), INFINITE);
+void enterMonitor(Monitor* monitor) { AcquireSRWLockExclusive(&monitor->lock); }
+void leaveMonitor(Monitor* monitor) { ReleaseSRWLockExclusive(&monitor->lock); }
+void waitMonitor(Monitor* monitor) {
+    SleepConditionVariableSRW(&monitor->changed, &monitor->lock, INFINITE, 0);
 }
-
-void postSemaphore(Semaphore* semaphore) {
-    ReleaseSemaphore(reinterpret_cast<HANDLE>(semaphore), 1, nullptr);
-}
-
-void destroySemaphore(Semaphore* semaphore) { CloseHandle(reinterpret_cast<HANDLE>(semaphore)); }
+void notifyMonitor(Monitor* monitor) { WakeAllConditionVariable(&monitor->changed); }
+void destroyMonitor(Monitor* monitor) { delete monitor; }

@@ -11,22 +11,41 @@
 static const char16_t kPassedText[] = u"校验成功,可升级！\nCheck Successful!";
 static const char16_t kFailedText[] = u"校验失败,请重新解压！\nCheck Failed!";
 
+static const char* listedPath(size_t index) { return checksumList[index].path.c_str(); }
+
+// Digests written in capitals (as PowerShell's Get-FileHash writes them) name the same bytes.
+static bool sameDigest(const std::string& listed, const char* computed) {
+    if (listed.size() != strlen(computed)) return false;
+    for (size_t i = 0; i < listed.size(); ++i) {
+        const char c = listed[i] >= 'A' && listed[i] <= 'Z' ? listed[i] - 'A' + 'a' : listed[i];
+        if (c != computed[i]) return false;
+    }
+    return true;
+}
+
 // Hashes the listed files in order and stops at the first that fails.
 static int verifyEntries() {
+    startFileDigests(checksumList.size(), listedPath);
+    int code = kPackageIntact;
     for (const ChecksumEntry& entry : checksumList) {
         if (!computeFileDigest(entry.path.c_str())) {
             printf("\n");
             fflush(stdout);
-            return kFileNotHashed;
+            code = kFileNotHashed;
+            break;
         }
         char computed[64];
         memset(computed, 0, sizeof computed);
         for (int i = 0; i < 16; ++i) snprintf(computed + 2 * i, 3, "%02x", lastDigest[i]);
         printf("[%s] [%s] < %s\n", entry.expectedDigest.c_str(), computed, entry.path.c_str());
-        fflush(stdout);
-        if (entry.expectedDigest != computed) return kListRejectedOrDigestDiffers;
+        showConsolePaced();
+        if (!sameDigest(entry.expectedDigest, computed)) {
+            code = kListRejectedOrDigestDiffers;
+            break;
+        }
     }
-    return kPackageIntact;
+    stopFileDigests();
+    return code;
 }
 
 static int verifyPackage() {

@@ -19,7 +19,8 @@ protected:
     void TearDown() override {
         digestBufferAlloc = allocateAlignedBuffer;
         progressClock = millisecondClock;
-        listedFileAccess = {openListedFile, measureListedFile, readListedFile, closeListedFile};
+        listedFileAccess = {openListedFile, measureListedFile, readListedFile, closeListedFile,
+                            startAsyncReads};
         digestUpdate = md5Update;
         ScratchDirTest::TearDown();
     }
@@ -89,40 +90,52 @@ static uint32_t steppingClock() {
     return clockMs += 40;
 }
 
-// The spinner reaches the console every 100 ms while a file is hashed, not at every chunk.
+// The spinner reaches the console every 100 ms while a file is hashed, not at every chunk, and
+// so does the line once finished.
 TEST_F(FileDigest, ProgressReachesTheConsoleEveryHundredMilliseconds) {
     writeFile("f", patterned(6 * 40960));
     progressClock = steppingClock;
     std::string out;
     ASSERT_TRUE(digest("f", &out));
-    const long threeChunks = static_cast<long>(strlen("open f count: 245760  ")) + 3 * 2;
-    EXPECT_EQ(consoleBytes, (std::vector<long>{0, 0, 0, 0, threeChunks, threeChunks, threeChunks}));
+    const long head = static_cast<long>(strlen("open f count: 245760  ")), threeChunks = head + 6;
+    EXPECT_EQ(consoleBytes,
+              (std::vector<long>{0, 0, 0, 0, threeChunks, threeChunks, threeChunks, head + 12}));
 }
 
-// The buffer is allocated after the file was measured: the moment to resize the file under
-// the call, or to refuse it the memory.
+// The file resized under the reader: once it has been measured, or once a read has ended (the
+// reader then reads one block at a time, through the read put here).
 static off_t resizeTo;
-static void* resizeThenAllocate(size_t size) {
-    return truncate("f", resizeTo) == 0 ? allocateAlignedBuffer(size) : nullptr;
+static int64_t measureThenResize(ListedFile* file) {
+    const int64_t size = measureListedFile(file);
+    return truncate("f", resizeTo) == 0 ? size : -1;
+}
+static long readThenResize(ListedFile* file, int64_t offset, void* buffer, size_t size) {
+    const long got = readListedFile(file, offset, buffer, size);
+    return truncate("f", resizeTo) == 0 ? got : -1;
 }
 static void* refuse(size_t) { return nullptr; }
 
-TEST_F(FileDigest, ChangedAfterMeasuringOrNoMemory) {
+TEST_F(FileDigest, ChangedWhileReadOrNoMemory) {
     struct Case {
         const char* name;
+        ListedFileAccess access;
         void* (*alloc)(size_t);
         off_t resizeTo;
-        bool hashed;
-        const char* rest;  // printed after "count: 100000  "
+        const char* rest;  // printed after "count: 100000  "; the file is hashed if it succeeds
         const char* box;
     };
+    const ListedFileAccess measured = {openListedFile, measureThenResize, readListedFile,
+                                       closeListedFile, startAsyncReads};
+    const ListedFileAccess read = {openListedFile, measureListedFile, readThenResize,
+                                   closeListedFile, nullptr};
     const Case cases[] = {
-        {"grew: the measured bytes count", resizeThenAllocate, 150000, true,
-         "\b\\\b|\b/\bsuccess\n", ""},
-        {"shrank by a byte", resizeThenAllocate, 99999, false, "\b\\\b|", ""},
-        {"shrank to half", resizeThenAllocate, 50000, false, "\b\\", ""},
-        {"emptied", resizeThenAllocate, 0, false, "", ""},
-        {"no memory", refuse, 0, false, "Out of memory\n", "[提示] Out of memory!\n\n"},
+        {"unchanged", measured, allocateAlignedBuffer, 100000, "\b\\\b|\b/\bsuccess\n", ""},
+        {"grew after measuring", measured, allocateAlignedBuffer, 150000, "\b\\\b|\b/", ""},
+        {"grew after its last read", read, allocateAlignedBuffer, 100001, "\b\\\b|\b/", ""},
+        {"shrank by a byte", measured, allocateAlignedBuffer, 99999, "\b\\\b|", ""},
+        {"shrank to half", measured, allocateAlignedBuffer, 50000, "\b\\", ""},
+        {"emptied", measured, allocateAlignedBuffer, 0, "", ""},
+        {"no memory", measured, refuse, 100000, "Out of memory\n", "[提示] Out of memory!\n\n"},
     };
     const std::string data = patterned(100000);
     writeFile("measured", data);
@@ -131,13 +144,15 @@ TEST_F(FileDigest, ChangedAfterMeasuringOrNoMemory) {
         writeFile("f", data);
         memset(lastDigest, 0xA5, sizeof lastDigest);
         resizeTo = c.resizeTo;
+        listedFileAccess = c.access;
         digestBufferAlloc = c.alloc;
         std::string out, box;
-        EXPECT_EQ(digest("f", &out, &box), c.hashed);
+        const bool hashed = strstr(c.rest, "success") != nullptr;
+        EXPECT_EQ(digest("f", &out, &box), hashed);
         EXPECT_EQ(out, std::string("open f count: 100000  ") + c.rest);
         EXPECT_EQ(box, c.box);
         EXPECT_EQ(hexOf(lastDigest),
-                  c.hashed ? md5sumOf("measured") : "a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5");
+                  hashed ? md5sumOf("measured") : "a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5");
     }
 }
 
@@ -148,14 +163,14 @@ TEST_F(FileDigest, ChangedAfterMeasuringOrNoMemory) {
 // Wine run.
 static int64_t fakeSize, fakeReadAt, fedBytes;
 static ListedFileOpen fakeOpened;
-static bool inOrder;
-static ListedFileOpen fakeOpen(const char*, ListedFile* file) {
+static bool readInOrder, fedInOrder;  // one for each thread
+static ListedFileOpen fakeOpen(const char*, ListedFolder*, ListedFile* file) {
     file->handle = -1;
     return fakeOpened;
 }
 static int64_t fakeMeasure(ListedFile*) { return fakeSize; }
 static long fakeRead(ListedFile*, int64_t offset, void* buffer, size_t size) {
-    inOrder = inOrder && offset == fakeReadAt;
+    readInOrder = readInOrder && offset == fakeReadAt;
     const int64_t got = std::min(static_cast<int64_t>(size), fakeSize - offset);
     for (int64_t at = 0; at < got; at += 40960) {
         const int64_t mark = offset + at;
@@ -166,7 +181,7 @@ static long fakeRead(ListedFile*, int64_t offset, void* buffer, size_t size) {
 }
 static void fakeClose(ListedFile*) {}
 static void checkAndCount(Md5Context*, const void* data, size_t size) {
-    inOrder = inOrder && memcmp(data, &fedBytes, std::min<size_t>(8, size)) == 0;
+    fedInOrder = fedInOrder && memcmp(data, &fedBytes, std::min<size_t>(8, size)) == 0;
     fedBytes += static_cast<int64_t>(size);
 }
 
@@ -184,11 +199,12 @@ TEST_F(FileDigest, InjectedReaderSizesOffsetsAndCountPastFourGib) {
         {3, kOpenedCached, cached.c_str()},
         {40961, kOpenedCached, ""},
     };
-    listedFileAccess = {fakeOpen, fakeMeasure, fakeRead, fakeClose};
+    listedFileAccess = {fakeOpen, fakeMeasure, fakeRead, fakeClose, nullptr};
     digestUpdate = checkAndCount;
     cachedReadingAnnounced = false;
     for (const Case& c : cases) {
-        fakeSize = c.size, fakeOpened = c.opened, fakeReadAt = fedBytes = 0, inOrder = true;
+        fakeSize = c.size, fakeOpened = c.opened, fakeReadAt = fedBytes = 0,
+        readInOrder = fedInOrder = true;
         std::string out;
         ASSERT_TRUE(digest("f", &out)) << c.size;
         const std::string head = c.notice + ("open f count: " + std::to_string(c.size) + "  ");
@@ -196,6 +212,6 @@ TEST_F(FileDigest, InjectedReaderSizesOffsetsAndCountPastFourGib) {
         EXPECT_EQ(out.size(), head.size() + 2 * ((c.size + 40959) / 40960) + 9);
         EXPECT_EQ(out.substr(out.size() - 9), "\bsuccess\n");
         EXPECT_EQ(fedBytes, c.size);
-        EXPECT_TRUE(inOrder) << c.size;
+        EXPECT_TRUE(readInOrder && fedInOrder) << c.size;
     }
 }

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "aligned_buffer.h"
 #include "checksum_list.h"
+#include "file_digest.h"
 #include "sumvault_test_support.h"
 
 static const char kBanner[] = "Hello World!\n\tversion: Quorel 0.01\n";
@@ -15,7 +17,9 @@ static const char kFailedBox[] = "[提示] 校验失败,请重新解压！\nChec
 
 static const char kAbc[] = "900150983cd24fb0d6963f7d28e17f72";
 static const char kAbcUpper[] = "900150983CD24FB0D6963F7D28E17F72";
+static const char kAbcMixed[] = "900150983Cd24fB0d6963f7D28e17F72";
 static const char kMessage[] = "f96b697d7cb7938d525a2f31aaf161d0";
+static const char kMessageMixed[] = "F96B697D7CB7938D525A2F31AAF161d0";
 
 class SumvaultRun : public ScratchDirTest {
 protected:
@@ -62,7 +66,10 @@ TEST_F(SumvaultRun, OutcomesWithTheirTranscripts) {
         {"line of 32 KiB", entry(kAbc, longest), 2, "open " + longest + " \n"},
         {"longer line rejects", entry(kAbc, longest + "x") + abc, 1, ""},
         {"intact", abc + msg, 0, abcLine() + msgLine()},
-        {"upper-case digest", entry(kAbcUpper, "usb_update/abc.bin"), 1, abcLine(kAbcUpper)},
+        {"upper-case digest", entry(kAbcUpper, "usb_update/abc.bin"), 0, abcLine(kAbcUpper)},
+        {"mixed-case digests",
+         entry(kAbcMixed, "usb_update/abc.bin") + entry(kMessageMixed, "usb_update/msg.bin"), 0,
+         abcLine(kAbcMixed) + hashed("usb_update/msg.bin", kMessageMixed, kMessage, 14)},
         {"second of three differs", abc + entry(kAbc, "usb_update/msg.bin") + msg, 1,
          abcLine() + hashed("usb_update/msg.bin", kAbc, kMessage, 14)},
         {"empty file", abc + entry(kAbc, "usb_update/empty.bin") + msg, 2,
@@ -120,6 +127,52 @@ TEST_F(SumvaultRun, OutcomesWithTheirTranscripts) {
         EXPECT_EQ(run.out, kBanner + c.printed + "errorcode: " + std::to_string(c.code) + "\n");
         EXPECT_EQ(run.err, c.code == 0 ? kPassedBox : kFailedBox);
     }
+}
+
+// Nothing reached through a link is vouched for, wherever the link is, and nothing that is not a
+// regular file holds the run up.
+TEST_F(SumvaultRun, LinksAndFifosAreRefused) {
+    ASSERT_EQ(
+        system(
+            "mkdir -p elsewhere usb_update/inner && echo -n abc >elsewhere/abc.bin && "
+            "ln -s ../elsewhere/abc.bin usb_update/out.bin && ln -s abc.bin usb_update/in.bin && "
+            "ln -s ../elsewhere usb_update/folder && ln -s elsewhere usb_linked && "
+            "ln -s usb_update usb_alias && mkfifo usb_update/fifo.bin list"),
+        0);
+    for (const char* path : {"usb_update/out.bin", "usb_update/in.bin", "usb_update/folder/abc.bin",
+                             "usb_linked/abc.bin", "usb_alias/abc.bin", "usb_update/fifo.bin"}) {
+        writeFile("md5.txt", entry(kAbc, "usb_update/abc.bin") + entry(kAbc, path));
+        const Captured run = runCaptured("Sumvault.exe");
+        EXPECT_EQ(run.code, 2) << path;
+        EXPECT_EQ(run.out, kBanner + abcLine() + "open " + path + " \nerrorcode: 2\n");
+    }
+    ASSERT_EQ(rename("list", "md5.txt"), 0);
+    const Captured run = runCaptured("Sumvault.exe");
+    EXPECT_EQ(run.code, 3);
+    EXPECT_EQ(run.out, kBanner + std::string("errorcode: 3\n"));
+}
+
+static int ringsAllocated;
+static void* countRing(size_t size) {
+    ++ringsAllocated;
+    return allocateAlignedBuffer(size);
+}
+
+// One read ring for the whole run, however many files it reads: more than the reader can keep
+// ahead of the hash, so that it waits for room again and again.
+TEST_F(SumvaultRun, OneRingForTheWholeRun) {
+    std::string list, printed;
+    for (int i = 0; i < 500; ++i) {
+        list += entry(kAbc, "usb_update/abc.bin") + entry(kMessage, "usb_update/msg.bin");
+        printed += abcLine() + msgLine();
+    }
+    writeFile("md5.txt", list);
+    digestBufferAlloc = countRing;
+    const Captured run = runCaptured("Sumvault.exe");
+    digestBufferAlloc = allocateAlignedBuffer;
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, kBanner + printed + "errorcode: 0\n");
+    EXPECT_EQ(ringsAllocated, 1);
 }
 
 TEST_F(SumvaultRun, RunsOnlyUnderItsOwnFileName) {

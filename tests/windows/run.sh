@@ -131,8 +131,9 @@ scenario line-past-32-KiB 1 "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_up
 scenario no-list 3 "${banner}errorcode: 3\n" Sumvault.exe -
 scenario digest-differs 1 "$banner$(hashed usb_update/abc.bin $abc $abc 3)$(hashed usb_update/msg.bin $abc $msg 14)errorcode: 1\n" \
     Sumvault.exe "$abc  usb_update/abc.bin" "$abc  usb_update/msg.bin" "$msg  usb_update/msg.bin"
-scenario upper-case-digest 1 "$banner$(hashed usb_update/abc.bin ${abc^^} $abc 3)errorcode: 1\n" \
-    Sumvault.exe "${abc^^}  usb_update/abc.bin"
+mixed=F96b697D7cb7938D525a2F31aaf161D0
+scenario upper-and-mixed-case 0 "$banner$(hashed usb_update/abc.bin ${abc^^} $abc 3)$(hashed usb_update/msg.bin $mixed $msg 14)errorcode: 0\n" \
+    Sumvault.exe "${abc^^}  usb_update/abc.bin" "$mixed  usb_update/msg.bin"
 scenario path-outside-usb 1 "${banner}errorcode: 1\n" \
     Sumvault.exe "$abc  usb_update/abc.bin" "$msg  usb_update/msg.bin" "$abc  update/abc.bin"
 scenario short-line 1 "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_update/abc.bin" "$abc"
@@ -159,6 +160,14 @@ for sep in / '\'; do
     before_run=outside scenario "leaves-package-$([ $sep = / ] && echo slash || echo backslash)" 1 \
         "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_update/abc.bin" "$abc  usb_$sep..$sep..${sep}outside.bin"
 done
+# A folder reached through a link (Wine shows a Linux link to a folder as a reparse point) is
+# refused, as the first of the package or further in. Wine 8 makes no junctions (mklink /j fails)
+# and shows a link to a file as a plain file: those are proven by the host build.
+links() { mkdir "$1/elsewhere" && printf abc >"$1/elsewhere/abc.bin" && ln -s elsewhere "$1/usb_linked" && ln -s ../elsewhere "$1/usb_update/folder"; }
+for path in usb_linked/abc.bin usb_update/folder/abc.bin; do
+    before_run=links scenario "link-${path%%/*}" 2 "$banner$(hashed usb_update/abc.bin $abc $abc 3)open $path \nerrorcode: 2\n" \
+        Sumvault.exe "$abc  usb_update/abc.bin" "$abc  $path"
+done
 # A copy cut short keeps its length, its tail zeros: the last complete line runs into them.
 zero_tail() { printf '%s  usb_update/abc.bin' $abc >"$1/md5.txt" && head -c 4096 /dev/zero >>"$1/md5.txt"; }
 before_run=zero_tail scenario nul-tail 1 "${banner}errorcode: 1\n" Sumvault.exe "$abc  usb_update/abc.bin"
@@ -175,6 +184,7 @@ passing_run() {
     : >"$dir/md5.txt"
     for entry; do
         file=usb_update/${entry%=*} size=${entry##*=}
+        mkdir -p "$(dirname "$dir/$file")"
         if [ "$size" -le 1048576 ]; then
             head -c "$size" /dev/urandom >"$dir/$file"
         else
@@ -206,6 +216,8 @@ passing_run() {
 # Names in UTF-8 (as tools on Linux and current editors write them) and in the local code page.
 passing_run utf8-names UTF-8 固件.bin=3 Grüße.bin=14
 passing_run code-page-names CP1252 Grüße.bin=14
+# A listed path of 300 characters: past MAX_PATH, whatever folder the package is in.
+passing_run long-path UTF-8 "$(printf %150s | tr ' ' d)/$(printf %134s | tr ' ' e).bin=3"
 # Around the 40960-byte chunk, and past 2 and 4 GiB: the size no longer fits 32 bits.
 sizes=()
 for size in 1 40959 40960 40961 $(((2 << 30) + 3)) $(((9 << 29) + 40960 + 3)); do sizes+=("f$size.bin=$size"); done
