@@ -7,6 +7,7 @@
 #include "key_names.h"
 #include "key_pars/key_pars.h"
 #include "reading_owners.h"
+#include "replay_engine.h"
 #include "svg_writer.h"
 
 static constexpr double kWidth = 1200;
@@ -35,7 +36,9 @@ void BeginReplayPicture(ReplayPicture& picture, const std::string& title) {
     picture = ReplayPicture();
     picture.title = title;
     picture.keyLock.push_back({0, 0, false});
-    for (int g = 0; g < kAdcGroupCount; ++g) {
+    // With GPIO keys set up the daemon never samples the ADC groups: their bands would only
+    // mislead.
+    for (int g = 0; g < kAdcGroupCount && ReplayWorkerMode() != kReplayGpio; ++g) {
         if (keyGroups[g].enable == 0) continue;
         PictureChannel channel{keyGroups[g].channel_id, {{0, kIdleReading, false}}, {}};
         // The windows as the daemon's own matching gives them: each run of readings of one key.

@@ -45,8 +45,8 @@ struct ReplayPicture {
     uint64_t endMs;
 };
 
-// The channels of the enabled ADC groups and the GPIO keys' lines, with their windows and codes,
-// from the daemon's records after start-up.
+// The channels of the enabled ADC groups (unless the daemon polls GPIO keys alone) and the GPIO
+// keys' lines, with their windows and codes, from the daemon's records after start-up.
 void BeginReplayPicture(ReplayPicture& picture, const std::string& title);
 void NoteReplayStep(ReplayPicture& picture, const TraceStep& step);
 void NoteReplayEvent(ReplayPicture& picture, const ReplayEvent& event);
