@@ -159,7 +159,6 @@ void DrawLevels(Svg& svg, const std::vector<Level>& levels, const TimeAxis& axis
     std::string d;
     if (shown < static_cast<size_t>(columns)) {
         bool drawing = false;
-        double lastY = 0;
         for (size_t i = 0; i < levels.size(); ++i) {
             const uint64_t end = i + 1 < levels.size() ? levels[i + 1].ms : axis.to;
             if (end < axis.from || levels[i].ms > axis.to) continue;
@@ -171,9 +170,7 @@ void DrawLevels(Svg& svg, const std::vector<Level>& levels, const TimeAxis& axis
             d += drawing ? "V" + SvgNum(yv) : "M" + SvgNum(x0) + " " + SvgNum(yv);
             d += "H" + SvgNum(x1);
             drawing = true;
-            lastY = yv;
         }
-        (void)lastY;
     } else {
         std::vector<Column> cols = ReduceToColumns(levels, axis.from, axis.to, columns);
         for (int c = 0; c < columns; ++c) {
