@@ -27,9 +27,6 @@
 
 // A press further than this from every window is not taken for any key's.
 static constexpr uint32_t kNearestKeyReach = 8;
-// Margins smaller than this are crossed by resistor tolerance and temperature.
-static constexpr int kSafeMargin = 3;
-static constexpr int kWindowWidth = 16;
 // Readings up to this value always give key 0.
 static constexpr uint32_t kKeyZeroFloor = 5;
 static constexpr int kNoKey = -2;

@@ -6,10 +6,7 @@
 
 #include "key_names.h"
 #include "reading_chart.h"
-
-// Margins smaller than this are crossed by resistor tolerance and temperature.
-static constexpr int kSafeMargin = 3;
-static constexpr int kWindowWidth = 16;
+#include "reading_owners.h"
 
 // A histogram in the row's readings strip: a bar at each reading, as high as the square root
 // of its samples allows (a press held for seconds does not flatten the rest); colourOf gives

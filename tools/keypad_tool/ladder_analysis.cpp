@@ -11,19 +11,11 @@
 
 static_assert(kRestSlot == kRestItem, "the rest reading is one slot name for both");
 
-// Margins smaller than this are crossed by ageing and temperature beyond the resistors' rating.
-static constexpr int kSafeMargin = 3;
 // Readings up to this value always give key 0, whatever its window.
 static constexpr int kKeyZeroFloor = 5;
 
-static std::string Hex(int reading) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%02x", reading);
-    return text;
-}
-
 static std::string RangeText(ReadingRange r) {
-    return r.low == r.high ? Hex(r.low) : Hex(r.low) + "-" + Hex(r.high);
+    return r.low == r.high ? ReadingHex(r.low) : ReadingHex(r.low) + "-" + ReadingHex(r.high);
 }
 
 static std::string WindowText(int threshold) {

@@ -28,7 +28,6 @@ struct LadderLayout {
 
 constexpr int kNoMargin = -1000;
 constexpr int kRestSlot = -1;  // the panel at rest, where a slot is named
-constexpr int kWindowWidth = 16;
 
 struct LadderKey {
     int slot;

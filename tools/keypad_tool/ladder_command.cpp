@@ -176,13 +176,7 @@ static int ReadLayout(const char* path, int group, LayoutElements& elements, Lad
     return 0;
 }
 
-static std::string Hex(int reading) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%02x", reading);
-    return text;
-}
-
-static std::string Span(int low, int high) { return Hex(low) + "-" + Hex(high); }
+static std::string Span(int low, int high) { return ReadingHex(low) + "-" + ReadingHex(high); }
 
 static std::string SlotName(int slot) {
     return slot == kRestSlot ? "the panel at rest" : "key " + std::to_string(slot);
@@ -194,7 +188,7 @@ static void PrintKey(const LadderKey& k, const Ladder& ladder) {
     if (k.onLadder) {
         toGround = ResistanceText(k.milliohms);
         if (k.milliohms != 0) toGround += " " + ToleranceText(ladder.slots[k.slot].tolerance);
-        nominal = Hex(k.nominal);
+        nominal = ReadingHex(k.nominal);
         worst = Span(k.worst.low, k.worst.high);
     }
     if (k.inLayout) {
@@ -207,7 +201,8 @@ static void PrintKey(const LadderKey& k, const Ladder& ladder) {
                                 ", " + std::to_string(k.marginAbove);
     }
     if (k.proposed >= 0) {
-        proposed = Hex(k.proposed) + " (" + Span(k.proposed - kWindowWidth, k.proposed) + ")";
+        proposed =
+            ReadingHex(k.proposed) + " (" + Span(k.proposed - kWindowWidth, k.proposed) + ")";
     }
     printf("  %-3d %-11s %-7s %-10s %-10s %-8s %s\n", k.slot, toGround.c_str(), nominal.c_str(),
            worst.c_str(), window.c_str(), margins.c_str(), proposed.c_str());

@@ -4,9 +4,7 @@
 
 #include "key_names.h"
 #include "reading_chart.h"
-
-// Margins smaller than this are crossed by drift the worst case does not cover.
-static constexpr int kSafeMargin = 3;
+#include "reading_owners.h"
 
 enum ReadingClass { kFine, kThin, kWrong };
 

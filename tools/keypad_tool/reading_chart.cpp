@@ -12,12 +12,6 @@ static constexpr double kStripTop[] = {4, 24, 35};
 static constexpr double kStripHeight[] = {17, 9, 9};
 static const char kRestShade[] = "#999999";
 
-static std::string Hex(int value) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%02x", value);
-    return text;
-}
-
 double ChartX(double reading) { return kLeft + kPlotWidth * (reading + 0.5) / 256.0; }
 
 double ChartStripTop(const ReadingChart& chart, int row, ChartStrip strip) {
@@ -34,7 +28,7 @@ static void Axis(Svg& svg, double y, bool up) {
         const double x = ChartX(reading);
         SvgLine(svg, x, y, x, up ? y - 4 : y + 4, kSvgInk);
         if (r % 32 == 0 || r == 256) {
-            SvgText(svg, x, up ? y - 7 : y + 15, Hex(reading), 10, kSvgMiddle);
+            SvgText(svg, x, up ? y - 7 : y + 15, ReadingHex(reading), 10, kSvgMiddle);
         }
     }
 }

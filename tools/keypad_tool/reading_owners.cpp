@@ -1,5 +1,7 @@
 #include "reading_owners.h"
 
+#include <stdio.h>
+
 #include "key_pars/key_pars.h"
 #include "main/adc_scanner.h"
 
@@ -12,4 +14,10 @@ void ReadingOwners(int g, int8_t owners[kReadings]) {
         MapKeyValue(g, static_cast<unsigned int>(r), slot);
         owners[r] = static_cast<int8_t>(slot < slots ? slot : -1);
     }
+}
+
+std::string ReadingHex(int reading) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%02x", reading);
+    return text;
 }

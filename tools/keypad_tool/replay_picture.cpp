@@ -26,12 +26,6 @@ static std::string CodeName(uint32_t code) {
     return name ? name : "code " + std::to_string(code);
 }
 
-static std::string Hex(uint32_t value) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%02x", value);
-    return text;
-}
-
 void BeginReplayPicture(ReplayPicture& picture, const std::string& title) {
     picture = ReplayPicture();
     picture.title = title;
@@ -328,7 +322,7 @@ std::string DrawReplayPicture(const ReplayPicture& picture, uint64_t from, uint6
         }
         for (uint32_t v : {0x00u, 0x40u, 0x80u, 0xc0u, 0xffu}) {
             SvgLine(svg, kLeft - 4, y(v), kLeft, y(v), kSvgInk);
-            SvgText(svg, kLeft - 7, y(v) + 3.5, Hex(v), 10, kSvgEnd);
+            SvgText(svg, kLeft - 7, y(v) + 3.5, ReadingHex(v), 10, kSvgEnd);
         }
         DrawLevels(svg, c.levels, axis, top, kAdcBand, 255, kSvgInk);
         top += kAdcBand;
